@@ -1,0 +1,40 @@
+// The four drawing primitives every painter shares.
+#pragma once
+#include "render/gdi.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace corvanta {
+
+constexpr UINT kLabelLeft = DT_LEFT | DT_VCENTER | DT_SINGLELINE;                      // 0x24
+constexpr UINT kLabelCenter = DT_CENTER | DT_VCENTER | DT_SINGLELINE;                  // 0x25
+constexpr UINT kLabelLeftCut = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS; // 0x8024
+constexpr UINT kLabelCenterCut = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+constexpr UINT kLabelRightCut = DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+
+void drawFilledRect(HDC dc, const RECT& rect, COLORREF color);
+void drawRoundPanel(HDC dc, RECT rect, int corner, COLORREF fill, COLORREF outline);
+// Leaves the font selected and the text colour and transparent mode set, by design.
+void drawLabel(HDC dc, const std::wstring& text, RECT rect, COLORREF color, HFONT font, UINT format);
+// (x, y) is the top-left corner of the dot's bounding square.
+void drawDot(HDC dc, int x, int y, int size, COLORREF fill, COLORREF outline);
+
+// A 1-pixel (or wider) solid line block: one pen for all lines of the block.
+class LinePen {
+public:
+    LinePen(HDC dc, int width, COLORREF color)
+        : dc_(dc), pen_(solidPen(width, color)), selection_(dc, pen_.get()) {}
+    void line(int x1, int y1, int x2, int y2) const {
+        MoveToEx(dc_, x1, y1, nullptr);
+        LineTo(dc_, x2, y2);
+    }
+
+private:
+    HDC dc_;
+    GdiObject pen_;        // deleted after the selection is put back
+    Selection selection_;
+};
+
+} // namespace corvanta

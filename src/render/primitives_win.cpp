@@ -1,0 +1,46 @@
+#include "render/primitives.h"
+
+namespace corvanta {
+namespace {
+// GDI would normalise an inverted rectangle and draw it; an empty one is meant to draw nothing.
+bool isEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+} // namespace
+
+void drawFilledRect(HDC dc, const RECT& rect, COLORREF color) {
+    if (isEmpty(rect)) {
+        return;
+    }
+    const GdiObject brush = solidBrush(color);
+    FillRect(dc, &rect, static_cast<HBRUSH>(brush.get()));
+}
+
+void drawRoundPanel(HDC dc, RECT rect, int corner, COLORREF fill, COLORREF outline) {
+    if (isEmpty(rect)) {
+        return;
+    }
+    const GdiObject brush = solidBrush(fill);
+    const GdiObject pen = solidPen(1, outline);
+    const Selection brushSel(dc, brush.get());
+    const Selection penSel(dc, pen.get());
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
+}
+
+void drawLabel(HDC dc, const std::wstring& text, RECT rect, COLORREF color, HFONT font, UINT format) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color);
+    SelectObject(dc, font);
+    DrawTextW(dc, text.c_str(), -1, &rect, format);
+}
+
+void drawDot(HDC dc, int x, int y, int size, COLORREF fill, COLORREF outline) {
+    if (size <= 0) {
+        return;
+    }
+    const GdiObject brush = solidBrush(fill);
+    const GdiObject pen = solidPen(1, outline);
+    const Selection brushSel(dc, brush.get());
+    const Selection penSel(dc, pen.get());
+    Ellipse(dc, x, y, x + size, y + size);
+}
+
+} // namespace corvanta

@@ -1,0 +1,54 @@
+#include "support/dib.h"
+
+namespace cvtest {
+
+Dib::Dib(int width, int height, COLORREF fillColor) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<std::uint32_t*>(bits);
+    previous_ = SelectObject(dc_, bitmap_);
+    fill(fillColor);
+}
+
+Dib::~Dib() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+}
+
+COLORREF Dib::at(int x, int y) const {
+    if (bits_ == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) {
+        return 0xFFFFFFFF;
+    }
+    GdiFlush();
+    const std::uint32_t p = bits_[static_cast<std::size_t>(y) * width_ + x]; // 0x00RRGGBB
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+void Dib::fill(COLORREF color) {
+    GdiFlush();
+    const std::uint32_t p = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+    for (int i = 0; i < width_ * height_; ++i) {
+        bits_[i] = p;
+    }
+}
+
+int Dib::count(COLORREF color, int left, int top, int right, int bottom) const {
+    int n = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            n += at(x, y) == color ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+} // namespace cvtest
