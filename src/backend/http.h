@@ -1,0 +1,24 @@
+// One synchronous HTTP exchange through WinHTTP, and its text report for the output box.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace corvanta {
+
+struct HttpResult {
+    std::uint32_t status = 0;
+    std::wstring request; // method, space, full URL
+    std::string body;     // response bytes as received
+    std::string token;    // only for a sign-in answer
+    std::string error;    // German error text, empty when the exchange completed
+    bool isLogin = false;
+};
+
+// Blocks for up to the timeouts; call on a worker thread only.
+HttpResult requestWinHttp(const std::wstring& method, const std::wstring& url,
+                          const std::string& body, const std::string& token);
+
+// The report: banner, request line, status, error and token notes, masked and capped body.
+std::wstring formatResult(const HttpResult& result);
+
+} // namespace corvanta
