@@ -26,7 +26,6 @@ constexpr int kRailIds[] = {ID_NAV_ORBITAL, ID_NAV_SPEECH,  ID_NAV_LIVE,    ID_N
                             ID_NAV_PROFILE, ID_NAV_SETTINGS};
 
 void hide(std::vector<ControlLayout>& out, int id) { out.push_back({id, false, false, {}}); }
-void show(std::vector<ControlLayout>& out, int id) { out.push_back({id, true, false, {}}); }
 void place(std::vector<ControlLayout>& out, int id, bool visible, Placement at) {
     out.push_back({id, visible, true, at});
 }
