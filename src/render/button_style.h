@@ -1,0 +1,24 @@
+// How an owner-drawn button looks, decided from its id and the shell state alone. Pure code.
+#pragma once
+#include "render/palette.h"
+#include "shell/screens.h"
+
+namespace corvanta {
+
+struct ButtonStyle {
+    Color fill = 0;
+    Color outline = 0;
+    Color text = 0;
+    int corner = 8;
+    int captionInset = 0; // left inset of the caption
+    bool centred = true;  // caption centred (else left-aligned)
+    bool accentBar = false;
+};
+
+bool isNavId(int id);
+// The rail id of a screen; 0 for a value outside the ten screens.
+int navIdForScreen(Screen screen);
+
+ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed);
+
+} // namespace corvanta

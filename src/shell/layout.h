@@ -1,0 +1,16 @@
+// The 29 child controls of the main window: creation and layout.
+#pragma once
+#include <windows.h>
+
+namespace corvanta {
+
+HWND makeButton(HWND parent, int id, const wchar_t* caption);
+HWND makeEdit(HWND parent, int id, const wchar_t* text, DWORD extraStyle);
+// Fonts, brush, controls, first layout, focus on the user field.
+void createUi(HWND parent);
+// Places, shows and hides the controls for the client size, sign-in state and screen.
+void layout(HWND window);
+// The control of an id, or null.
+HWND controlForId(int id);
+
+} // namespace corvanta

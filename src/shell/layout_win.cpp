@@ -1,0 +1,135 @@
+#include "shell/layout.h"
+
+#include "render/palette.h"
+#include "shell/app_state.h"
+#include "shell/geometry.h"
+#include "shell/ids.h"
+
+namespace corvanta {
+namespace {
+
+enum class Kind { Button, Edit, Output };
+
+struct ControlSpec {
+    int id;
+    HWND AppState::*field;
+    Kind kind;
+    const wchar_t* text;
+    DWORD extraStyle;
+};
+
+// Creation order.
+constexpr ControlSpec kControls[] = {
+    {ID_NAV_ORBITAL, &AppState::navOrbital, Kind::Button, L"Orbit Feed", 0},
+    {ID_NAV_SPEECH, &AppState::navSpeech, Kind::Button, L"Community", 0},
+    {ID_NAV_LIVE, &AppState::navLive, Kind::Button, L"Live", 0},
+    {ID_NAV_TREVACAST, &AppState::navTrevacast, Kind::Button, L"Trevacast", 0},
+    {ID_NAV_DM, &AppState::navDm, Kind::Button, L"DM", 0},
+    {ID_NAV_STUDIO, &AppState::navStudio, Kind::Button, L"Mixforge", 0},
+    {ID_NAV_PROFILE, &AppState::navProfile, Kind::Button, L"Profil", 0},
+    {ID_NAV_WALLET, &AppState::navWallet, Kind::Button, L"Wallet", 0},
+    {ID_NAV_ASSETS, &AppState::navAssets, Kind::Button, L"Gifts", 0},
+    {ID_NAV_SETTINGS, &AppState::navSettings, Kind::Button, L"Einstellungen", 0},
+    {ID_EDIT_USER, &AppState::editUser, Kind::Edit, L"username oder email", 0},
+    {ID_EDIT_PASS, &AppState::editPass, Kind::Edit, L"", ES_PASSWORD},
+    {ID_EDIT_ROOM, &AppState::editRoom, Kind::Edit, L"room optional", 0},
+    {ID_EDIT_COMMUNITY_ID, &AppState::editCommunityId, Kind::Edit, L"6", 0},
+    {ID_EDIT_TITLE, &AppState::editTitle, Kind::Edit, L"Titel", 0},
+    {ID_EDIT_CLAN_NAME, &AppState::editClanName, Kind::Edit, L"Clan Name", 0},
+    {ID_EDIT_CLAN_ID, &AppState::editClanId, Kind::Edit, L"Clan ID", 0},
+    {ID_BTN_LOGIN, &AppState::btnLogin, Kind::Button, L"Login", 0},
+    {ID_BTN_LOGOUT, &AppState::btnLogout, Kind::Button, L"Logout", 0},
+    {ID_BTN_START_COMMUNITY, &AppState::btnStartCommunity, Kind::Button, L"Community", 0},
+    {ID_BTN_START_TREVACAST, &AppState::btnStartTrevacast, Kind::Button, L"Trevacast", 0},
+    {ID_BTN_LIVEKIT, &AppState::btnLiveKit, Kind::Button, L"LiveKit", 0},
+    {ID_BTN_TREVACAST, &AppState::btnTrevacast, Kind::Button, L"Extra Fenster", 0},
+    {ID_BTN_REFRESH, &AppState::btnRefresh, Kind::Button, L"Refresh", 0},
+    {ID_BTN_COMMUNITY_LOAD, &AppState::btnCommunityLoad, Kind::Button, L"Sync", 0},
+    {ID_BTN_COMMUNITY_TITLE, &AppState::btnCommunityTitle, Kind::Button, L"Titel setzen", 0},
+    {ID_BTN_COMMUNITY_CLAN_CREATE, &AppState::btnCommunityClanCreate, Kind::Button,
+     L"Community erstellen", 0},
+    {ID_BTN_COMMUNITY_CLAN_JOIN, &AppState::btnCommunityClanJoin, Kind::Button,
+     L"Clan beitreten", 0},
+    {ID_OUTPUT, &AppState::output, Kind::Output, L"", 0},
+};
+
+HFONT makeFont(const wchar_t* face, int height, int weight) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, face);
+}
+
+HWND makeControl(HWND parent, int id, const wchar_t* cls, const wchar_t* text, DWORD exStyle,
+                 DWORD style) {
+    HWND control = CreateWindowExW(exStyle, cls, text, style, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.fontBody), TRUE);
+    return control;
+}
+
+void showControl(HWND control, bool visible) {
+    if (control != nullptr) {
+        ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
+    }
+}
+
+} // namespace
+
+HWND makeButton(HWND parent, int id, const wchar_t* caption) {
+    return makeControl(parent, id, L"BUTTON", caption, 0,
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
+}
+
+HWND makeEdit(HWND parent, int id, const wchar_t* text, DWORD extraStyle) {
+    return makeControl(parent, id, L"EDIT", text, WS_EX_CLIENTEDGE,
+                       WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | extraStyle);
+}
+
+HWND controlForId(int id) {
+    for (const auto& spec : kControls) {
+        if (spec.id == id) {
+            return g_app.*spec.field;
+        }
+    }
+    return nullptr;
+}
+
+void createUi(HWND parent) {
+    g_app.fontBody = makeFont(L"Segoe UI", -13, 400);
+    g_app.fontTitle = makeFont(L"Segoe UI", -20, 700);
+    g_app.fontSmall = makeFont(L"Segoe UI", -11, 400);
+    g_app.fontHero = makeFont(L"Segoe UI", -24, 900);
+    g_app.fontMono = makeFont(L"Consolas", -12, 600);
+    g_app.surfaceBrush = CreateSolidBrush(surface());
+
+    for (const auto& spec : kControls) {
+        HWND control = nullptr;
+        switch (spec.kind) {
+        case Kind::Button: control = makeButton(parent, spec.id, spec.text); break;
+        case Kind::Edit: control = makeEdit(parent, spec.id, spec.text, spec.extraStyle); break;
+        case Kind::Output:
+            control = makeControl(parent, spec.id, L"EDIT", spec.text, WS_EX_CLIENTEDGE,
+                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
+                                      ES_AUTOVSCROLL | ES_READONLY);
+            break;
+        }
+        g_app.*spec.field = control;
+    }
+    layout(parent);
+    SetFocus(g_app.editUser);
+}
+
+void layout(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    for (const auto& step :
+         computeLayout(client.right, client.bottom, g_app.showLogin, g_app.screen)) {
+        HWND control = controlForId(step.id);
+        if (step.placed) {
+            MoveWindow(control, step.at.x, step.at.y, step.at.width, step.at.height, TRUE);
+        }
+        showControl(control, step.visible);
+    }
+}
+
+} // namespace corvanta

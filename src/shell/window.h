@@ -1,0 +1,19 @@
+// The main window: class, creation, window procedure, screen switching.
+#pragma once
+#include "shell/screens.h"
+
+#include <windows.h>
+
+namespace corvanta {
+
+constexpr const wchar_t* kMainWindowClass = L"CorvantaNativeWinWindow";
+
+ATOM registerMainWindowClass(HINSTANCE instance);
+// Registers both classes (main and studio window).
+void registerWindowClasses(HINSTANCE instance);
+// The main window at 1320 x 820; null when it cannot be created.
+HWND createMainWindow(HINSTANCE instance);
+LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void setScreen(Screen screen);
+
+} // namespace corvanta

@@ -1,0 +1,156 @@
+#include "shell/window.h"
+
+#include "actions/actions.h"
+#include "media/probe.h"
+#include "render/buttons.h"
+#include "render/paint.h"
+#include "render/palette.h"
+#include "shell/app_state.h"
+#include "shell/ids.h"
+#include "shell/layout.h"
+#include "studio/studio.h"
+
+namespace corvanta {
+namespace {
+
+void chooseStart(HWND hwnd, Screen start, const wchar_t* message) {
+    g_app.startScreen = start;
+    g_app.loginMessage = message;
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// True when the id was one of the shell's commands.
+bool dispatchCommand(HWND hwnd, int id) {
+    switch (id) {
+    case ID_NAV_ORBITAL: setScreen(Screen::Orbital); return true;
+    case ID_NAV_SPEECH: setScreen(Screen::Community); return true;
+    case ID_NAV_LIVE: setScreen(Screen::Live); return true;
+    case ID_NAV_WALLET: setScreen(Screen::Wallet); return true;
+    case ID_NAV_PROFILE: setScreen(Screen::Profile); return true;
+    case ID_NAV_STUDIO: setScreen(Screen::Studio); return true;
+    case ID_NAV_ASSETS: setScreen(Screen::Assets); return true;
+    case ID_NAV_SETTINGS: setScreen(Screen::Settings); return true;
+    case ID_NAV_DM: setScreen(Screen::DirectMessages); return true;
+    case ID_NAV_TREVACAST: setScreen(Screen::Trevacast); return true;
+    case ID_BTN_LOGIN: doLogin(); return true;
+    case ID_BTN_REFRESH: doRefresh(); return true;
+    case ID_BTN_LIVEKIT: runLiveKitProbeAsync(); return true;
+    case ID_BTN_COMMUNITY_LOAD: doCommunityLoad(); return true;
+    case ID_BTN_COMMUNITY_TITLE: doCommunityTitle(); return true;
+    case ID_BTN_COMMUNITY_CLAN_CREATE: doCommunityClanCreate(); return true;
+    case ID_BTN_COMMUNITY_CLAN_JOIN: doCommunityClanJoin(); return true;
+    case ID_BTN_LOGOUT: doLogout(); return true;
+    case ID_BTN_TREVACAST: openTrevacastStudioWindow(); return true;
+    case ID_BTN_START_COMMUNITY:
+        chooseStart(hwnd, Screen::Community, L"Nach Login startet die Community.");
+        return true;
+    case ID_BTN_START_TREVACAST:
+        chooseStart(hwnd, Screen::Trevacast, L"Nach Login startet Trevacast.");
+        return true;
+    default: return false;
+    }
+}
+
+void deleteIfSet(HGDIOBJ object) {
+    if (object != nullptr) {
+        DeleteObject(object);
+    }
+}
+
+LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE:
+        g_app.hwnd = hwnd;
+        createUi(hwnd);
+        SetTimer(hwnd, ID_TIMER_LOGO, 120, nullptr);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(hwnd, ID_TIMER_LOGO);
+        deleteIfSet(g_app.fontBody);
+        deleteIfSet(g_app.fontTitle);
+        deleteIfSet(g_app.fontSmall);
+        deleteIfSet(g_app.fontHero);
+        deleteIfSet(g_app.fontMono);
+        deleteIfSet(g_app.surfaceBrush);
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE: layout(hwnd); return 0;
+    case WM_PAINT: paint(hwnd); return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = kMinWindowWidth;
+        info->ptMinTrackSize.y = kMinWindowHeight;
+        return 0;
+    }
+    case WM_DRAWITEM: drawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_COMMAND:
+        if (dispatchCommand(hwnd, LOWORD(wParam))) {
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == ID_TIMER_LOGO) {
+            g_app.logoFrame = (g_app.logoFrame + 1) % 28;
+            if (g_app.showLogin) {
+                InvalidateRect(hwnd, nullptr, FALSE);
+            }
+            return 0;
+        }
+        break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, fg());
+        SetBkColor(dc, surface());
+        return reinterpret_cast<LRESULT>(g_app.surfaceBrush);
+    }
+    case WM_CV_HTTP_DONE: handleHttpDone(lParam); return 0;
+    case WM_CV_LIVEKIT_DONE: handleLiveKitDone(lParam); return 0;
+    default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+void setScreen(Screen screen) {
+    g_app.screen = screen;
+    refreshIntro();
+    if (g_app.hwnd != nullptr) {
+        layout(g_app.hwnd);
+    }
+    InvalidateRect(g_app.hwnd, nullptr, TRUE);
+}
+
+LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handleMessage(hwnd, msg, wParam, lParam);
+    } catch (...) {
+        // Out of memory or a failed string operation: the action is dropped, the shell goes on.
+        g_app.statusText = L"Interner Fehler: Aktion wurde abgebrochen.";
+        setOutput(g_app.statusText);
+        return 0;
+    }
+}
+
+ATOM registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = wndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kMainWindowClass;
+    return RegisterClassW(&wc);
+}
+
+void registerWindowClasses(HINSTANCE instance) {
+    registerMainWindowClass(instance);
+}
+
+HWND createMainWindow(HINSTANCE instance) {
+    return CreateWindowExW(0, kMainWindowClass, L"Corvanta Native Win", WS_OVERLAPPEDWINDOW,
+                           CW_USEDEFAULT, CW_USEDEFAULT, 1320, 820, nullptr, nullptr, instance,
+                           nullptr);
+}
+
+} // namespace corvanta
