@@ -9,9 +9,15 @@ namespace corvanta {
 
 extern std::atomic<bool> g_liveKitProbeRunning;
 
+// The probe report posted with WM_CV_LIVEKIT_DONE; live records are counted for tests.
 struct LiveKitUiResult {
     std::wstring text;
+    LiveKitUiResult();
+    ~LiveKitUiResult();
+    LiveKitUiResult(const LiveKitUiResult&) = delete;
+    LiveKitUiResult& operator=(const LiveKitUiResult&) = delete;
 };
+long liveLiveKitResults();
 
 void runLiveKitProbeAsync();
 // WM_CV_LIVEKIT_DONE: takes ownership of the posted record and shows it.

@@ -1,8 +1,148 @@
-// Placeholder until the probe lands.
 #include "media/probe.h"
 
+#include "backend/contract.h"
+#include "backend/http.h"
+#include "backend/requests.h"
+#include "backend/text.h"
+#include "backend/text_win.h"
+#include "media/native_livekit.h"
+#include "shell/app_state.h"
+#include "shell/ids.h"
+
+#include <chrono>
+#include <memory>
+#include <sstream>
+
 namespace corvanta {
+
 std::atomic<bool> g_liveKitProbeRunning{false};
-void runLiveKitProbeAsync() {}
-void handleLiveKitDone(LPARAM) {}
+
+namespace {
+
+std::atomic<long> g_liveResults{0};
+
+const wchar_t* yesNo(bool value) { return value ? L"ja" : L"nein"; }
+
+struct ProbeInput {
+    std::wstring url;
+    std::wstring path;
+    std::string token;
+    std::string room;
+};
+
+std::wstring probeReport(const ProbeInput& input) {
+    std::wostringstream out;
+    out << L"Corvanta Native LiveKit Probe\r\n" << L"=============================\r\n\r\n";
+    const HttpResult http = requestWinHttp(L"GET", input.url, "", input.token);
+    out << L"Token Request: " << input.path << L"\r\n"
+        << L"HTTP Status: " << http.status << L"\r\n\r\n";
+    if (!http.error.empty()) {
+        out << L"Fehler: " << widen(http.error) << L"\r\n";
+        return out.str();
+    }
+    if (http.status < 200 || http.status > 299) {
+        // Error answers of a token endpoint can carry secrets: masked like every report.
+        out << L"Token Endpoint hat nicht erfolgreich geantwortet:\r\n"
+            << widen(redactJsonSecrets(http.body)) << L"\r\n";
+        return out.str();
+    }
+    native_livekit::ConnectionDetails details;
+    details.token = extractJsonString(http.body, {"token"});
+    details.url = extractJsonString(http.body, {"url"});
+    details.room = extractJsonString(http.body, {"room", "roomId"});
+    details.identity = extractJsonString(http.body, {"identity"});
+    details.publishSeconds = 120;
+    if (details.room.empty()) {
+        details.room = input.room;
+    }
+    out << L"Token: empfangen\r\n"
+        << L"LiveKit URL: " << widen(details.url) << L"\r\n"
+        << L"Room: " << widen(details.room) << L"\r\n"
+        << L"Identity: " << widen(details.identity) << L"\r\n\r\n";
+    const native_livekit::ProbeResult probe = native_livekit::runSyntheticPublishProbe(details);
+    out << L"SDK einkompiliert: " << yesNo(probe.sdkCompiled) << L"\r\n"
+        << L"Verbunden: " << yesNo(probe.connected) << L"\r\n"
+        << L"Audio published: " << yesNo(probe.audioPublished) << L"\r\n"
+        << L"Video published: " << yesNo(probe.videoPublished) << L"\r\n\r\n"
+        << widen(probe.message);
+    return out.str();
+}
+
+// Releases the flag, then hands the report to the GUI thread (freed here when that fails).
+void finish(std::unique_ptr<LiveKitUiResult> result) {
+    g_liveKitProbeRunning.store(false);
+    if (PostMessageW(g_app.hwnd, WM_CV_LIVEKIT_DONE, 0, reinterpret_cast<LPARAM>(result.get()))) {
+        result.release();
+    }
+}
+
+void runProbeWorker(const ProbeInput& input) noexcept {
+    try {
+        auto result = std::make_unique<LiveKitUiResult>();
+        result->text = probeReport(input);
+        finish(std::move(result));
+    } catch (...) {
+        g_liveKitProbeRunning.store(false);
+    }
+}
+
+} // namespace
+
+LiveKitUiResult::LiveKitUiResult() { ++g_liveResults; }
+LiveKitUiResult::~LiveKitUiResult() { --g_liveResults; }
+long liveLiveKitResults() { return g_liveResults.load(); }
+
+void runLiveKitProbeAsync() {
+    if (g_liveKitProbeRunning.exchange(true)) {
+        setOutput(L"LiveKit Probe laeuft bereits. Bitte warten.");
+        return;
+    }
+    const std::string account = narrow(getText(g_app.editUser));
+    std::string room = narrow(getText(g_app.editRoom));
+    if (room.empty() || room == "room optional") {
+        room = safeRoomPart(account);
+    }
+    if (room.empty()) {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+        room = "native_win_" + std::to_string(seconds);
+    }
+    std::wstring path = std::wstring(contract::api::kLiveKitHostToken) + L"?room=" +
+                        widen(queryEscape(room));
+    if (!account.empty()) {
+        path += L"&username=" + widen(queryEscape(account));
+    }
+    g_app.statusText = L"LiveKit Probe: Host-Token wird geholt.";
+    setOutput(L"Native LiveKit Probe startet...\r\n"
+              L"\r\n"
+              L"1. Host-Token via /api/livekit/host-token holen\r\n"
+              L"2. Mit LiveKit C++ SDK verbinden, falls einkompiliert\r\n"
+              L"3. Synthetisches Audio+Video fuer 120 Sekunden publishen\r\n"
+              L"\r\n"
+              L"Kein WebView, kein Browser, kein app.html.");
+    InvalidateRect(g_app.hwnd, nullptr, TRUE);
+
+    ProbeInput input{backendOrigin() + path, path, g_app.token, room};
+    try {
+        startWorker([input = std::move(input)] { runProbeWorker(input); });
+    } catch (const std::exception&) {
+        g_liveKitProbeRunning.store(false);
+        setOutput(L"Corvanta Native LiveKit Probe\r\n=============================\r\n\r\n"
+                  L"Token Request: " +
+                  path + L"\r\n\r\nFehler: Probe konnte nicht gestartet werden.");
+        InvalidateRect(g_app.hwnd, nullptr, TRUE);
+    }
+}
+
+void handleLiveKitDone(LPARAM lParam) {
+    const std::unique_ptr<LiveKitUiResult> result(reinterpret_cast<LiveKitUiResult*>(lParam));
+    if (!result) {
+        return;
+    }
+    g_app.statusText = L"LiveKit Probe abgeschlossen.";
+    setOutput(result->text);
+    InvalidateRect(g_app.hwnd, nullptr, TRUE);
+}
+
 } // namespace corvanta

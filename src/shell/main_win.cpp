@@ -1,3 +1,4 @@
+#include "backend/requests.h"
 #include "shell/window.h"
 
 #include <commctrl.h>
@@ -9,6 +10,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     controls.dwICC = ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 
+    corvanta::applyOriginFromEnvironment();
     corvanta::registerWindowClasses(instance);
     HWND window = corvanta::createMainWindow(instance);
     if (window == nullptr) {

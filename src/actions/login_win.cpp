@@ -1,0 +1,121 @@
+#include "actions/actions.h"
+
+#include "backend/contract.h"
+#include "backend/requests.h"
+#include "backend/text.h"
+#include "backend/text_win.h"
+#include "session/session.h"
+#include "shell/app_state.h"
+#include "shell/layout.h"
+
+#include <memory>
+
+namespace corvanta {
+namespace {
+
+// The number of the sign-in whose answer is awaited; 0 when none is. A logout or a new
+// sign-in makes older answers stale, so a late answer can never sign the user back in.
+std::uint64_t g_pendingLogin = 0;
+
+void invalidate() { InvalidateRect(g_app.hwnd, nullptr, TRUE); }
+
+void loginFailed(const HttpResult& result) {
+    std::wstring message = L"Login fehlgeschlagen";
+    if (result.status != 0) {
+        message += L" (HTTP " + std::to_wstring(result.status) + L")";
+    }
+    if (!result.error.empty()) {
+        message += L": " + widen(result.error);
+    }
+    g_app.loginMessage = message;
+    g_app.statusText = L"Login fehlgeschlagen.";
+    setOutput(formatResult(result));
+    layout(g_app.hwnd);
+    invalidate();
+}
+
+void loginSucceeded(const std::wstring& storeMessage) {
+    g_app.showLogin = false;
+    g_app.screen = g_app.startScreen;
+    g_app.statusText = L"Login erfolgreich. Start: " + screenTitle(g_app.screen) + L".";
+    if (!storeMessage.empty()) {
+        g_app.statusText += L" Hinweis: " + storeMessage;
+    }
+    g_app.loginMessage = L"Login erfolgreich.";
+    SetWindowTextW(g_app.editPass, L"");
+    layout(g_app.hwnd);
+    refreshIntro();
+    invalidate();
+}
+
+} // namespace
+
+void doLogin() {
+    if (g_app.loginBusy) {
+        return;
+    }
+    const std::string user = narrow(getText(g_app.editUser));
+    const std::string password = narrow(getText(g_app.editPass));
+    if (user.empty() || password.empty()) {
+        g_app.loginMessage = L"Bitte Username/E-Mail und Passwort eingeben.";
+        invalidate();
+        return;
+    }
+    g_app.token.clear();
+    g_app.loginBusy = true;
+    g_app.loginMessage = L"Login wird geprueft ...";
+    EnableWindow(g_app.btnLogin, FALSE);
+    invalidate();
+    const std::string body =
+        "{\"identifier\":\"" + jsonEscape(user) + "\",\"password\":\"" + jsonEscape(password) + "\"}";
+    g_pendingLogin = runHttpAsync(L"Login", L"POST", contract::api::kAuthLogin, body, false);
+}
+
+void doLogout() {
+    std::wstring message;
+    secure_session::clearToken(&message);
+    g_app.token.clear();
+    g_app.showLogin = true;
+    g_app.loginBusy = false;
+    g_pendingLogin = 0;
+    g_app.loginMessage = message.empty() ? L"Du bist ausgeloggt. Bitte neu einloggen."
+                                         : L"Du bist ausgeloggt. Hinweis: " + message;
+    g_app.statusText = L"Login erforderlich.";
+    EnableWindow(g_app.btnLogin, TRUE);
+    SetWindowTextW(g_app.editPass, L"");
+    layout(g_app.hwnd);
+    SetFocus(g_app.editUser);
+    invalidate();
+}
+
+void handleHttpDone(LPARAM lParam) {
+    const std::unique_ptr<HttpCompletion> record(reinterpret_cast<HttpCompletion*>(lParam));
+    if (!record) {
+        return;
+    }
+    HttpResult& result = record->result;
+    if (result.isLogin && record->sequence != g_pendingLogin) {
+        return; // stale sign-in answer: changes nothing
+    }
+    std::wstring storeMessage;
+    if (!result.token.empty()) {
+        g_app.token = result.token;
+        if (!secure_session::saveToken(result.token, &storeMessage) && !storeMessage.empty()) {
+            result.error = "Login ok, aber Session konnte nicht sicher gespeichert werden.";
+        }
+    }
+    if (!result.isLogin) {
+        completeHttpRequest(result);
+        return;
+    }
+    g_pendingLogin = 0;
+    g_app.loginBusy = false;
+    EnableWindow(g_app.btnLogin, TRUE);
+    if (result.token.empty()) {
+        loginFailed(result);
+    } else {
+        loginSucceeded(storeMessage);
+    }
+}
+
+} // namespace corvanta

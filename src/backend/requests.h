@@ -1,0 +1,49 @@
+// Requests on detached worker threads; results come back to the GUI thread as WM_CV_HTTP_DONE.
+#pragma once
+#include "backend/http.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvanta {
+
+// The heap record posted with WM_CV_HTTP_DONE. Records still alive are counted, so tests can
+// prove that undelivered ones are freed.
+struct HttpCompletion {
+    HttpResult result;
+    std::uint64_t sequence = 0; // the number runHttpAsync gave the request
+    HttpCompletion();
+    ~HttpCompletion();
+    HttpCompletion(const HttpCompletion&) = delete;
+    HttpCompletion& operator=(const HttpCompletion&) = delete;
+};
+long liveHttpCompletions();
+
+// Starts work on a detached thread; throws std::system_error when no thread can be started.
+using WorkerStarter = void (*)(std::function<void()> work);
+void startWorker(std::function<void()> work);
+// Replaces the thread start (tests); null restores the real one.
+void setWorkerStarterForTests(WorkerStarter starter);
+
+// Every request goes to this origin. Set once at start-up, before any worker runs.
+const std::wstring& backendOrigin();
+void setBackendOrigin(const std::wstring& origin);
+// Reads CORVANTA_ORIGIN; an unacceptable value is ignored and the login card says so.
+void applyOriginFromEnvironment();
+
+// A sign-in: exactly POST to the login path (a query appended makes it another request).
+bool isLoginRequest(const std::wstring& method, const std::wstring& path);
+
+// The login token keys, in the order they are tried.
+const std::vector<std::string>& loginTokenKeys();
+
+// Shows that the request runs and starts it on a worker. Returns the request's number.
+std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method,
+                           const std::wstring& path, const std::string& body, bool withAuth);
+
+// The generic completion: status line, report in the output box, repaint.
+void completeHttpRequest(const HttpResult& result);
+
+} // namespace corvanta

@@ -1,0 +1,131 @@
+#include "backend/requests.h"
+
+#include "backend/contract.h"
+#include "backend/origin.h"
+#include "backend/text.h"
+#include "backend/text_win.h"
+#include "shell/app_state.h"
+#include "shell/ids.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace corvanta {
+namespace {
+
+std::atomic<long> g_liveCompletions{0};
+std::atomic<std::uint64_t> g_nextSequence{0};
+WorkerStarter g_starter = nullptr;
+std::wstring g_origin = contract::kOrigin;
+
+void startDetachedThread(std::function<void()> work) { std::thread(std::move(work)).detach(); }
+
+// Hands a record to the GUI thread; frees it when the main window is gone.
+void post(std::unique_ptr<HttpCompletion> record) {
+    if (PostMessageW(g_app.hwnd, WM_CV_HTTP_DONE, 0, reinterpret_cast<LPARAM>(record.get()))) {
+        record.release();
+    }
+}
+
+struct WorkerInput {
+    std::wstring url;
+    std::wstring method;
+    std::string body;
+    std::string token;
+    bool isLogin = false;
+    std::uint64_t sequence = 0;
+};
+
+void runWorker(const WorkerInput& input) noexcept {
+    try {
+        auto record = std::make_unique<HttpCompletion>();
+        record->sequence = input.sequence;
+        record->result = requestWinHttp(input.method, input.url, input.body, input.token);
+        record->result.isLogin = input.isLogin;
+        if (input.isLogin) {
+            record->result.token = extractJsonString(record->result.body, loginTokenKeys());
+        }
+        post(std::move(record));
+    } catch (...) {
+        // Out of memory on the worker: nothing can be reported without memory either.
+    }
+}
+
+} // namespace
+
+HttpCompletion::HttpCompletion() { ++g_liveCompletions; }
+HttpCompletion::~HttpCompletion() { --g_liveCompletions; }
+long liveHttpCompletions() { return g_liveCompletions.load(); }
+
+void startWorker(std::function<void()> work) {
+    (g_starter != nullptr ? g_starter : startDetachedThread)(std::move(work));
+}
+
+void setWorkerStarterForTests(WorkerStarter starter) { g_starter = starter; }
+
+const std::wstring& backendOrigin() { return g_origin; }
+void setBackendOrigin(const std::wstring& origin) { g_origin = origin; }
+
+void applyOriginFromEnvironment() {
+    wchar_t buffer[512] = {};
+    const DWORD n = GetEnvironmentVariableW(L"CORVANTA_ORIGIN", buffer, 512);
+    // Longer than the buffer: certainly not an origin; pass something that is refused.
+    const std::wstring value = n < 512 ? std::wstring(buffer, n) : std::wstring(L"-");
+    const OriginChoice choice = chooseOrigin(value);
+    g_origin = choice.origin;
+    if (choice.rejected) {
+        g_app.loginMessage = L"CORVANTA_ORIGIN ist ungueltig und wird ignoriert.";
+    }
+}
+
+bool isLoginRequest(const std::wstring& method, const std::wstring& path) {
+    return method == L"POST" && path == contract::api::kAuthLogin;
+}
+
+const std::vector<std::string>& loginTokenKeys() {
+    static const std::vector<std::string> keys = {"accessToken", "access_token", "token",
+                                                  "streamJwt", "jwt"};
+    return keys;
+}
+
+std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method,
+                           const std::wstring& path, const std::string& body, bool withAuth) {
+    g_app.statusText = L"Request laeuft: " + label;
+    refreshIntro();
+
+    WorkerInput input;
+    input.url = g_origin + path;
+    input.method = method;
+    input.body = body;
+    input.token = withAuth ? g_app.token : std::string();
+    input.isLogin = isLoginRequest(method, path);
+    input.sequence = ++g_nextSequence;
+    const std::uint64_t sequence = input.sequence;
+    try {
+        startWorker([input = std::move(input)] { runWorker(input); });
+    } catch (const std::exception&) {
+        // No thread: report it as an ordinary failed exchange through the normal completion.
+        auto record = std::make_unique<HttpCompletion>();
+        record->sequence = sequence;
+        record->result.request = method + L" " + g_origin + path;
+        record->result.error = "Request konnte nicht gestartet werden.";
+        record->result.isLogin = isLoginRequest(method, path);
+        post(std::move(record));
+    }
+    return sequence;
+}
+
+void completeHttpRequest(const HttpResult& result) {
+    std::wstring status = L"Letzter Request: HTTP " + std::to_wstring(result.status);
+    if (!result.error.empty()) {
+        status += L" (" + widen(result.error) + L")";
+    }
+    g_app.statusText = status;
+    setOutput(formatResult(result));
+    InvalidateRect(g_app.hwnd, nullptr, TRUE);
+}
+
+} // namespace corvanta
