@@ -23,14 +23,17 @@ std::wstring g_origin = contract::kOrigin;
 
 void startDetachedThread(std::function<void()> work) { std::thread(std::move(work)).detach(); }
 
-// Hands a record to the GUI thread; frees it when the main window is gone.
-void post(std::unique_ptr<HttpCompletion> record) {
-    if (PostMessageW(g_app.hwnd, WM_CV_HTTP_DONE, 0, reinterpret_cast<LPARAM>(record.get()))) {
+// Hands a record to the main window; frees it when the window is gone. A null window would
+// post to the calling thread's own queue, where nobody frees it.
+void post(HWND target, std::unique_ptr<HttpCompletion> record) {
+    if (target != nullptr &&
+        PostMessageW(target, WM_CV_HTTP_DONE, 0, reinterpret_cast<LPARAM>(record.get()))) {
         record.release();
     }
 }
 
 struct WorkerInput {
+    HWND target = nullptr; // the main window, set once at its creation
     std::wstring url;
     std::wstring method;
     std::string body;
@@ -48,7 +51,7 @@ void runWorker(const WorkerInput& input) noexcept {
         if (input.isLogin) {
             record->result.token = extractJsonString(record->result.body, loginTokenKeys());
         }
-        post(std::move(record));
+        post(input.target, std::move(record));
     } catch (...) {
         // Out of memory on the worker: nothing can be reported without memory either.
     }
@@ -97,6 +100,7 @@ std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method
     refreshIntro();
 
     WorkerInput input;
+    input.target = g_app.hwnd;
     input.url = g_origin + path;
     input.method = method;
     input.body = body;
@@ -113,7 +117,7 @@ std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method
         record->result.request = method + L" " + g_origin + path;
         record->result.error = "Request konnte nicht gestartet werden.";
         record->result.isLogin = isLoginRequest(method, path);
-        post(std::move(record));
+        post(g_app.hwnd, std::move(record));
     }
     return sequence;
 }

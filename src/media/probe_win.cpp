@@ -24,6 +24,7 @@ std::atomic<long> g_liveResults{0};
 const wchar_t* yesNo(bool value) { return value ? L"ja" : L"nein"; }
 
 struct ProbeInput {
+    HWND target = nullptr; // the main window, set once at its creation
     std::wstring url;
     std::wstring path;
     std::string token;
@@ -68,10 +69,11 @@ std::wstring probeReport(const ProbeInput& input) {
     return out.str();
 }
 
-// Releases the flag, then hands the report to the GUI thread (freed here when that fails).
-void finish(std::unique_ptr<LiveKitUiResult> result) {
+// Releases the flag, then hands the report to the main window (freed here when that fails).
+void finish(HWND target, std::unique_ptr<LiveKitUiResult> result) {
     g_liveKitProbeRunning.store(false);
-    if (PostMessageW(g_app.hwnd, WM_CV_LIVEKIT_DONE, 0, reinterpret_cast<LPARAM>(result.get()))) {
+    if (target != nullptr &&
+        PostMessageW(target, WM_CV_LIVEKIT_DONE, 0, reinterpret_cast<LPARAM>(result.get()))) {
         result.release();
     }
 }
@@ -80,7 +82,7 @@ void runProbeWorker(const ProbeInput& input) noexcept {
     try {
         auto result = std::make_unique<LiveKitUiResult>();
         result->text = probeReport(input);
-        finish(std::move(result));
+        finish(input.target, std::move(result));
     } catch (...) {
         g_liveKitProbeRunning.store(false);
     }
@@ -123,7 +125,7 @@ void runLiveKitProbeAsync() {
               L"Kein WebView, kein Browser, kein app.html.");
     InvalidateRect(g_app.hwnd, nullptr, TRUE);
 
-    ProbeInput input{backendOrigin() + path, path, g_app.token, room};
+    ProbeInput input{g_app.hwnd, backendOrigin() + path, path, g_app.token, room};
     try {
         startWorker([input = std::move(input)] { runProbeWorker(input); });
     } catch (const std::exception&) {
