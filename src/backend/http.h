@@ -14,7 +14,9 @@ struct HttpResult {
     bool isLogin = false;
 };
 
-// Blocks for up to the timeouts; call on a worker thread only.
+// Blocks for up to the timeouts; call on a worker thread only. Never throws: every failure is a
+// German text in `error`. Any HTTP status counts as a completed exchange. A token holding control
+// characters is not sent (it would split the header): "Request konnte nicht erstellt werden.".
 HttpResult requestWinHttp(const std::wstring& method, const std::wstring& url,
                           const std::string& body, const std::string& token);
 
