@@ -69,6 +69,13 @@ ensure_wineprefix() {
 # The warm-up start runs with its output detached: the services inherit it, and a test runner
 # would otherwise wait for them to close its pipe.
 start_warm_wine() {
-    wineserver -p
+    wineserver -p 2>/dev/null || true
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Without a window manager (Xvfb), Wine waits about 2 s for every managed top-level window to be
+# withdrawn; unmanaged windows hide and close at once. With a desktop, let its manager decorate.
+set_wine_window_management() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$1" /f \
+        </dev/null >/dev/null 2>&1 || true
 }

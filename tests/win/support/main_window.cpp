@@ -40,12 +40,16 @@ void MainWindow::resizeClient(int width, int height) {
     AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client{};
-    GetClientRect(hwnd_, &client);
-    if (client.right != width || client.bottom != height) {
-        // The frame differs from AdjustWindowRectEx's guess under some window managers.
-        SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left + (width - client.right),
-                     r.bottom - r.top + (height - client.bottom),
+    // The frame can differ from AdjustWindowRectEx's guess: correct by what is measured.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT client{}, outer{};
+        GetClientRect(hwnd_, &client);
+        if (client.right == width && client.bottom == height) {
+            break;
+        }
+        GetWindowRect(hwnd_, &outer);
+        SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + (width - client.right),
+                     outer.bottom - outer.top + (height - client.bottom),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     corvanta::layout(hwnd_);
