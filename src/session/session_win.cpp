@@ -1,13 +1,187 @@
-// Placeholder until the session store lands.
+// The session file holds nothing but the blob DPAPI returns for the token's bytes, bound to the
+// current user; no header, so the service alone decides whether it can be read back.
 #include "session/session.h"
 
-namespace corvanta::secure_session {
+#include <windows.h>
+#include <wincrypt.h>
 
-std::wstring appDataDir() { return L"."; }
-bool ensureDir(const std::wstring&) { return true; }
-std::wstring sessionPath() { return appDataDir() + L"\\session.dpapi"; }
-bool saveToken(const std::string&, std::wstring*) { return true; }
-std::string loadToken(std::wstring*) { return {}; }
-bool clearToken(std::wstring*) { return true; }
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+namespace corvanta::secure_session {
+namespace {
+
+constexpr DWORD kEnvUnits = 260;
+constexpr wchar_t kDescription[] = L"Corvanta Native Win Session";
+
+constexpr wchar_t kMsgNoFolder[] = L"Session-Verzeichnis konnte nicht erstellt werden.";
+constexpr wchar_t kMsgNotProtected[] = L"Session konnte nicht geschuetzt werden.";
+constexpr wchar_t kMsgNotOpened[] = L"Session-Datei konnte nicht geschrieben werden.";
+constexpr wchar_t kMsgNotComplete[] =
+    L"Session-Datei konnte nicht vollstaendig geschrieben werden.";
+constexpr wchar_t kMsgNotUnlocked[] = L"Gespeicherte Session konnte nicht entsperrt werden.";
+constexpr wchar_t kMsgNotDeleted[] = L"Session-Datei konnte nicht geloescht werden.";
+
+// A buffer the data protection service allocated. Wiped before LocalFree: the unprotected one
+// holds the token itself.
+class DpapiBuffer {
+  public:
+    DpapiBuffer() = default;
+    DpapiBuffer(const DpapiBuffer&) = delete;
+    DpapiBuffer& operator=(const DpapiBuffer&) = delete;
+    ~DpapiBuffer() {
+        if (blob_.pbData != nullptr) {
+            SecureZeroMemory(blob_.pbData, blob_.cbData);
+            LocalFree(blob_.pbData);
+        }
+    }
+
+    DATA_BLOB* out() { return &blob_; }
+    const char* bytes() const { return reinterpret_cast<const char*>(blob_.pbData); }
+    std::size_t size() const { return blob_.cbData; }
+
+  private:
+    DATA_BLOB blob_{0, nullptr};
+};
+
+// The service takes non-const input pointers but does not write through them.
+DATA_BLOB inputBlob(const char* data, std::size_t size) {
+    return DATA_BLOB{static_cast<DWORD>(size), reinterpret_cast<BYTE*>(const_cast<char*>(data))};
+}
+
+void fail(std::wstring* message, const wchar_t* text) {
+    if (message != nullptr) {
+        *message = text;
+    }
+}
+
+bool saveTokenImpl(const std::string& token, std::wstring* message) {
+    if (token.empty()) {
+        return true;
+    }
+    if (!ensureDir(appDataDir())) {
+        fail(message, kMsgNoFolder);
+        return false;
+    }
+
+    DpapiBuffer blob;
+    DATA_BLOB plain = inputBlob(token.data(), token.size());
+    if (token.size() > std::numeric_limits<DWORD>::max() ||
+        !CryptProtectData(&plain, kDescription, nullptr, nullptr, nullptr, 0, blob.out())) {
+        fail(message, kMsgNotProtected);
+        return false;
+    }
+
+    std::ofstream out(std::filesystem::path(sessionPath()),
+                      std::ios::binary | std::ios::out | std::ios::trunc);
+    if (!out.is_open()) {
+        fail(message, kMsgNotOpened);
+        return false;
+    }
+    out.write(blob.bytes(), static_cast<std::streamsize>(blob.size()));
+    // The blob fits in the stream's buffer: without the flush a full disk would only show at
+    // close, which reports nothing, and a lost session would pass as stored.
+    out.flush();
+    const bool written = out.good();
+    if (!written) {
+        fail(message, kMsgNotComplete);
+    }
+    return written;
+}
+
+std::string loadTokenImpl(std::wstring* message) {
+    std::vector<char> stored;
+    {
+        std::ifstream in(std::filesystem::path(sessionPath()), std::ios::binary | std::ios::in);
+        if (!in.is_open()) {
+            return {};
+        }
+        stored.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        // A read error part-way counts as an unreadable file, not as a damaged blob.
+        if (in.bad()) {
+            return {};
+        }
+    }
+    if (stored.empty()) {
+        return {};
+    }
+
+    DpapiBuffer plain;
+    DATA_BLOB protectedBlob = inputBlob(stored.data(), stored.size());
+    if (stored.size() > std::numeric_limits<DWORD>::max() ||
+        !CryptUnprotectData(&protectedBlob, nullptr, nullptr, nullptr, nullptr, 0, plain.out())) {
+        fail(message, kMsgNotUnlocked);
+        return {};
+    }
+    return std::string(plain.bytes(), plain.size());
+}
+
+} // namespace
+
+std::wstring appDataDir() {
+    wchar_t buffer[kEnvUnits] = {};
+    const DWORD n = GetEnvironmentVariableW(L"APPDATA", buffer, kEnvUnits);
+    // 0 means unset or empty; n >= the buffer size is the size needed when it did not fit.
+    if (n == 0 || n >= kEnvUnits) {
+        return L".";
+    }
+    return std::wstring(buffer, n) + L"\\CorvantaNativeWin";
+}
+
+bool ensureDir(const std::wstring& folder) {
+    if (CreateDirectoryW(folder.c_str(), nullptr)) {
+        return true;
+    }
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::wstring sessionPath() {
+    return appDataDir() + L"\\session.dpapi";
+}
+
+bool saveToken(const std::string& token, std::wstring* message) {
+    try {
+        return saveTokenImpl(token, message);
+    } catch (...) {
+        // Only allocation can throw here; the store never lets an exception out.
+        try {
+            fail(message, kMsgNotOpened);
+        } catch (...) {
+        }
+        return false;
+    }
+}
+
+std::string loadToken(std::wstring* message) {
+    try {
+        return loadTokenImpl(message);
+    } catch (...) {
+        // A file too large to hold in memory is an unreadable file: no token, no message.
+        return {};
+    }
+}
+
+bool clearToken(std::wstring* message) {
+    try {
+        if (DeleteFileW(sessionPath().c_str())) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return true;
+        }
+        fail(message, kMsgNotDeleted);
+        return false;
+    } catch (...) {
+        try {
+            fail(message, kMsgNotDeleted);
+        } catch (...) {
+        }
+        return false;
+    }
+}
 
 } // namespace corvanta::secure_session
