@@ -10,4 +10,23 @@ void paint(HWND hwnd);
 void paintClient(HDC dc, const RECT& client);
 void paintLoginScreen(HDC dc, const RECT& client);
 
+// drawLabel leaves its font, text colour and background mode in the DC. Each painter puts the
+// DC back as it found it, so no font of the shell stays selected after a paint (a selected font
+// cannot be deleted).
+class SavedDcState {
+  public:
+    explicit SavedDcState(HDC dc) noexcept : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDcState() {
+        if (saved_ != 0) {
+            RestoreDC(dc_, saved_);
+        }
+    }
+    SavedDcState(const SavedDcState&) = delete;
+    SavedDcState& operator=(const SavedDcState&) = delete;
+
+  private:
+    HDC dc_;
+    int saved_;
+};
+
 } // namespace corvanta

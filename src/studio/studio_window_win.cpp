@@ -1,0 +1,222 @@
+// The detached studio window: at most one, owned by the main window, hidden (not destroyed) when
+// closed, and brought back by "Extra Fenster". Its picture is a fixed mock-up.
+#include "studio/studio.h"
+
+#include "render/paint.h"
+#include "render/primitives.h"
+#include "shell/app_state.h"
+#include "shell/geometry.h"
+
+namespace corvanta {
+
+HWND g_trevacastHwnd = nullptr;
+
+namespace {
+
+using namespace studio_color;
+
+constexpr Color kWindowBg = rgb(0x02, 0x0C, 0x16);
+constexpr Color kBarFill = rgb(0x05, 0x15, 0x25); // top bar, columns, bottom bar
+
+constexpr int kOpenWidth = 1180;
+constexpr int kOpenHeight = 740;
+constexpr int kMinTrackWidth = 1020;
+constexpr int kMinTrackHeight = 640;
+
+RECT box(int left, int top, int right, int bottom) {
+    return RECT{left, top, right, bottom};
+}
+RECT box(const Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+void drawTopBar(HDC dc, int w) {
+    drawFilledRect(dc, box(0, 0, w, 42), kBarFill);
+    drawLabel(dc, L"Trevacast Studio", box(16, 0, 260, 42), kBright, g_app.fontTitle, kLabelLeft);
+    drawLabel(dc, L"OBS-style native studio window", box(270, 0, w - 330, 42), kText,
+              g_app.fontMono, kLabelLeft);
+    drawRoundPanel(dc, box(w - 136, 8, w - 18, 34), 8, liveRed(), liveRed());
+    drawLabel(dc, L"GO LIVE", box(w - 136, 8, w - 18, 34), kWhite, g_app.fontBody, kLabelCenter);
+}
+
+void drawScenesAndSources(HDC dc) {
+    drawLabel(dc, L"SCENES", box(26, 66, 238, 86), kText, g_app.fontMono, kLabelLeft);
+    static const wchar_t* const kScenes[] = {L"Start Soon", L"Creator Talk", L"Gameplay", L"Break"};
+    for (int i = 0; i < 4; ++i) {
+        const int top = 96 + 32 * i;
+        const bool selected = i == 1;
+        drawRoundPanel(dc, box(24, top, 240, top + 26), 6, selected ? kSelectedFill : kRowFill,
+                       selected ? kSelectedOutline : kRowOutline);
+        drawLabel(dc, kScenes[i], box(34, top, 230, top + 26), selected ? kBright : kText,
+                  g_app.fontBody, kLabelLeft);
+    }
+
+    drawLabel(dc, L"SOURCES", box(26, 244, 238, 264), kText, g_app.fontMono, kLabelLeft);
+    static const wchar_t* const kSources[] = {L"Display Capture", L"Camera", L"Corvanta Overlay",
+                                              L"Gift Alerts"};
+    for (int j = 0; j < 4; ++j) {
+        const int top = 274 + 28 * j;
+        drawRoundPanel(dc, box(24, top, 240, top + 24), 6, kRowFill, kRowOutline);
+        drawDot(dc, 33, 281 + 28 * j, 10, j == 1 ? liveRed() : accent2(), kRowFill);
+        drawLabel(dc, kSources[j], box(52, top, 230, top + 24), kBright, g_app.fontSmall,
+                  kLabelLeft);
+    }
+}
+
+void drawProgram(HDC dc, int w, int h) {
+    drawLabel(dc, L"PROGRAM", box(280, 66, w - 314, 86), kText, g_app.fontMono, kLabelLeft);
+    {
+        const LinePen pen(dc, 2, kSelectedOutline);
+        pen.line(286, 102, 338, 102);
+        pen.line(286, 102, 286, 154);
+        pen.line(w - 320, h - 184, w - 372, h - 184);
+        pen.line(w - 320, h - 184, w - 320, h - 236);
+    }
+    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), kNoSignal, g_app.fontMono,
+              kLabelCenter);
+    drawLabel(dc,
+              L"Native preview shell. Real camera/screen capture requires the Windows media "
+              L"implementation.",
+              box(288, h - 210, w - 322, h - 184), kText, g_app.fontSmall, kLabelCenterCut);
+}
+
+void drawChatAndHealth(HDC dc, int w, int h) {
+    const int tl = w - 272;
+    const int tr = w - 26;
+    drawLabel(dc, L"CHAT", box(tl, 66, tr, 86), kText, g_app.fontMono, kLabelLeft);
+    static const wchar_t* const kLines[] = {
+        L"Oskar: Audio check?", L"Brann: Scene Creator Talk aktiv", L"Cora: Gift alerts ready",
+        L"Liesel: Stream sieht gut aus"};
+    for (int c = 0; c < 4; ++c) {
+        drawLabel(dc, kLines[c], box(tl, 100 + 34 * c, tr, 122 + 34 * c), c == 0 ? kBright : kText,
+                  g_app.fontSmall, kLabelLeftCut);
+    }
+    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), kText, g_app.fontMono,
+              kLabelLeft);
+    drawLabel(dc, L"Bitrate 0 kbps  |  Dropped 0  |  CPU 4%", box(tl, h - 246, tr, h - 226),
+              kBright, g_app.fontSmall, kLabelLeftCut);
+    drawLabel(dc, L"RTMP targets: Corvanta, YouTube, Twitch", box(tl, h - 220, tr, h - 200), kText,
+              g_app.fontSmall, kLabelLeftCut);
+}
+
+void drawMixerAndControls(HDC dc, int w, int h) {
+    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), kText, g_app.fontMono,
+              kLabelLeft);
+    static const wchar_t* const kChannels[] = {L"Mic/Aux", L"Desktop", L"Music", L"Alerts"};
+    for (int k = 0; k < 4; ++k) {
+        const int x = 30 + 166 * k;
+        drawLabel(dc, kChannels[k], box(x, h - 102, x + 130, h - 84), kBright, g_app.fontSmall,
+                  kLabelLeft);
+        drawFilledRect(dc, box(x, h - 74, x + 128, h - 68), kMeterTrack);
+        drawFilledRect(dc, box(x, h - 74, x + 58 + 18 * k, h - 68), k == 3 ? liveRed() : accent2());
+        drawRoundPanel(dc, box(x, h - 54, x + 54, h - 28), 7, kRowFill, kColumnOutline);
+        drawLabel(dc, L"Mute", box(x, h - 54, x + 54, h - 28), kText, g_app.fontSmall,
+                  kLabelCenter);
+    }
+    drawLabel(dc, L"Controls: Start Streaming | Start Recording | Studio Mode | Settings",
+              box(w - 456, h - 98, w - 30, h - 70), kBright, g_app.fontBody, kLabelRightCut);
+    drawLabel(dc, L"Separate Trevacast window, independent from Community chat.",
+              box(w - 456, h - 62, w - 30, h - 38), kText, g_app.fontSmall, kLabelRightCut);
+}
+
+LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_DESTROY:
+        // Also reached when the owner (the main window) is destroyed. Never ends the program.
+        if (hwnd == g_trevacastHwnd) {
+            g_trevacastHwnd = nullptr;
+        }
+        return 0;
+    case WM_PAINT:
+        paintTrevacastStudio(hwnd);
+        return 0;
+    case WM_CLOSE:
+        // Hidden, not destroyed: the next "Extra Fenster" brings it back where it was.
+        ShowWindow(hwnd, SW_HIDE);
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = kMinTrackWidth;
+        info->ptMinTrackSize.y = kMinTrackHeight;
+        return 0;
+    }
+    case WM_SIZE:
+        // The picture is anchored to the right and bottom edges; with class style 0 only the
+        // newly exposed strip would be repainted and the old right-hand parts would stay behind.
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace
+
+ATOM registerStudioWindowClass(HINSTANCE instance) {
+    WNDCLASSW wc{};
+    wc.style = 0;
+    wc.lpfnWndProc = trevacastWndProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = kStudioWindowClass;
+    return RegisterClassW(&wc);
+}
+
+void openTrevacastStudioWindow() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (g_trevacastHwnd != nullptr && IsWindow(g_trevacastHwnd)) {
+        ShowWindow(g_trevacastHwnd, SW_SHOWNORMAL);
+        SetForegroundWindow(g_trevacastHwnd);
+        InvalidateRect(g_trevacastHwnd, nullptr, TRUE);
+        return;
+    }
+    g_trevacastHwnd = CreateWindowExW(0, kStudioWindowClass, L"Corvanta Trevacast Studio",
+                                      WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kOpenWidth,
+                                      kOpenHeight, g_app.hwnd, nullptr, instance, nullptr);
+    if (g_trevacastHwnd != nullptr) {
+        ShowWindow(g_trevacastHwnd, SW_SHOWNORMAL);
+        UpdateWindow(g_trevacastHwnd);
+    }
+}
+
+LRESULT CALLBACK trevacastWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handleMessage(hwnd, msg, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+void paintTrevacastStudio(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (dc != nullptr) {
+        try {
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            paintTrevacastStudioClient(dc, client.right - client.left, client.bottom - client.top);
+        } catch (...) {
+        }
+    }
+    EndPaint(hwnd, &ps);
+}
+
+void paintTrevacastStudioClient(HDC dc, int width, int height) {
+    const SavedDcState saved(dc);
+    const int w = width, h = height;
+    const StudioWindowPanels panels = studioWindowPanels(w, h);
+
+    drawFilledRect(dc, box(0, 0, w, h), kWindowBg);
+    drawTopBar(dc, w);
+    drawRoundPanel(dc, box(panels.left), 10, kBarFill, kColumnOutline);
+    drawRoundPanel(dc, box(panels.program), 10, kProgramFill, kProgramOutline);
+    drawRoundPanel(dc, box(panels.chat), 10, kBarFill, kColumnOutline);
+    drawRoundPanel(dc, box(panels.bottom), 10, kBarFill, kColumnOutline);
+    drawScenesAndSources(dc);
+    drawProgram(dc, w, h);
+    drawChatAndHealth(dc, w, h);
+    drawMixerAndControls(dc, w, h);
+}
+
+} // namespace corvanta
