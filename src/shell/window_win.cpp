@@ -145,6 +145,7 @@ ATOM registerMainWindowClass(HINSTANCE instance) {
 
 void registerWindowClasses(HINSTANCE instance) {
     registerMainWindowClass(instance);
+    registerStudioWindowClass(instance);
 }
 
 HWND createMainWindow(HINSTANCE instance) {

@@ -4,6 +4,7 @@
 #include "shell/ids.h"
 #include "shell/layout.h"
 #include "shell/window.h"
+#include "studio/studio.h"
 #include "support/main_window.h"
 
 #include <gtest/gtest.h>
@@ -287,4 +288,28 @@ TEST(MainWindow, DestroyWithNullFontsStillQuits) {
         quit = quit || (msg.message == WM_QUIT && msg.wParam == 0);
     }
     EXPECT_TRUE(quit);
+}
+
+TEST(MainWindow, ExtraFensterOpensOneStudioWindowThatDiesWithTheMainWindow) {
+    HWND studio = nullptr;
+    {
+        MainWindow w;
+        w.signInForTest();
+        w.command(ID_NAV_TREVACAST);
+        w.command(ID_BTN_TREVACAST);
+        studio = g_trevacastHwnd;
+        ASSERT_NE(studio, nullptr);
+        EXPECT_EQ(GetWindow(studio, GW_OWNER), w.hwnd());
+        w.command(ID_BTN_TREVACAST);
+        EXPECT_EQ(g_trevacastHwnd, studio);
+        SendMessageW(studio, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(IsWindow(studio));
+        EXPECT_FALSE(IsWindowVisible(studio));
+        w.command(ID_BTN_TREVACAST);
+        EXPECT_EQ(g_trevacastHwnd, studio);
+        EXPECT_TRUE(IsWindowVisible(studio));
+        DestroyWindow(w.hwnd());
+        EXPECT_EQ(g_trevacastHwnd, nullptr);
+    }
+    EXPECT_FALSE(IsWindow(studio));
 }
