@@ -130,6 +130,18 @@ std::string redactJsonSecrets(std::string json) {
         "accessToken", "access_token",  "token",    "streamJwt", "jwt",
         "refreshToken", "refresh_token", "password", "apiSecret", "secret"};
     static const std::string kMask = "[redacted]";
+    // First every value that stands right after its key: the loose pass below can be thrown off
+    // by a key in value position or a non-string value and mask the next key's name instead.
+    for (const auto& key : secretKeys) {
+        const std::string needle = needleFor(key);
+        for (auto at = json.find(needle); at != std::string::npos; at = json.find(needle, at + 1)) {
+            const auto q = valueQuoteAfterKey(json, at + needle.size());
+            const auto end = q == std::string::npos ? q : closingQuote(json, q);
+            if (end != std::string::npos) {
+                json.replace(q + 1, end - q - 1, kMask);
+            }
+        }
+    }
     for (const auto& key : secretKeys) {
         const std::string needle = needleFor(key);
         std::size_t s = 0;

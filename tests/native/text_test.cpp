@@ -226,3 +226,13 @@ TEST(RedactJsonSecrets, LeavesTextsWithoutSecretKeysAlone) {
         ASSERT_EQ(redactJsonSecrets(input), input);
     }
 }
+
+TEST(RedactJsonSecrets, ValuesAfterTheirKeysAreMaskedWhateverStandsBefore) {
+    EXPECT_EQ(redactJsonSecrets(R"({"type":"token","expires":3600,"token":"SECRET"})").find("SECRET"),
+              std::string::npos);
+    EXPECT_EQ(redactJsonSecrets(R"({"token":null,"refreshToken":"R"})").find("\"R\""),
+              std::string::npos);
+    EXPECT_EQ(redactJsonSecrets(R"({"token":null,"jwt":"J"})").find("\"J\""), std::string::npos);
+    EXPECT_EQ(redactJsonSecrets(R"({"grant":"password","ttl":1,"password":"hunter2"})").find("hunter2"),
+              std::string::npos);
+}
