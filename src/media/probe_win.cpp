@@ -130,6 +130,7 @@ void runLiveKitProbeAsync() {
         startWorker([input = std::move(input)] { runProbeWorker(input); });
     } catch (const std::exception&) {
         g_liveKitProbeRunning.store(false);
+        g_app.statusText = L"LiveKit Probe: Probe konnte nicht gestartet werden.";
         setOutput(L"Corvanta Native LiveKit Probe\r\n=============================\r\n\r\n"
                   L"Token Request: " +
                   path + L"\r\n\r\nFehler: Probe konnte nicht gestartet werden.");

@@ -127,8 +127,12 @@ LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return handleMessage(hwnd, msg, wParam, lParam);
     } catch (...) {
         // Out of memory or a failed string operation: the action is dropped, the shell goes on.
-        g_app.statusText = L"Interner Fehler: Aktion wurde abgebrochen.";
-        setOutput(g_app.statusText);
+        try {
+            g_app.statusText = L"Interner Fehler: Aktion wurde abgebrochen.";
+            setOutput(g_app.statusText);
+        } catch (...) {
+            // Still out of memory: drop the notice too.
+        }
         return 0;
     }
 }
