@@ -86,9 +86,9 @@ HWND makeEdit(HWND parent, int id, const wchar_t* text, DWORD extraStyle) {
 }
 
 HWND controlForId(int id) {
-    for (const auto& spec : kControls) {
-        if (spec.id == id) {
-            return g_app.*spec.field;
+    for (const auto& entry : kControls) {
+        if (entry.id == id) {
+            return g_app.*entry.field;
         }
     }
     return nullptr;
@@ -102,18 +102,18 @@ void createUi(HWND parent) {
     g_app.fontMono = makeFont(L"Consolas", -12, 600);
     g_app.surfaceBrush = CreateSolidBrush(surface());
 
-    for (const auto& spec : kControls) {
+    for (const auto& entry : kControls) {
         HWND control = nullptr;
-        switch (spec.kind) {
-        case Kind::Button: control = makeButton(parent, spec.id, spec.text); break;
-        case Kind::Edit: control = makeEdit(parent, spec.id, spec.text, spec.extraStyle); break;
+        switch (entry.kind) {
+        case Kind::Button: control = makeButton(parent, entry.id, entry.text); break;
+        case Kind::Edit: control = makeEdit(parent, entry.id, entry.text, entry.extraStyle); break;
         case Kind::Output:
-            control = makeControl(parent, spec.id, L"EDIT", spec.text, WS_EX_CLIENTEDGE,
+            control = makeControl(parent, entry.id, L"EDIT", entry.text, WS_EX_CLIENTEDGE,
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
                                       ES_AUTOVSCROLL | ES_READONLY);
             break;
         }
-        g_app.*spec.field = control;
+        g_app.*entry.field = control;
     }
     layout(parent);
     SetFocus(g_app.editUser);
