@@ -9,6 +9,8 @@ void paint(HWND hwnd);
 // Draws the whole main window picture for the given client rectangle onto a DC.
 void paintClient(HDC dc, const RECT& client);
 void paintLoginScreen(HDC dc, const RECT& client);
+// BeginPaint, draw the client rectangle, EndPaint on every path; nothing escapes the drawing.
+void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client));
 
 // drawLabel leaves its font, text colour and background mode in the DC. Each painter puts the
 // DC back as it found it, so no font of the shell stays selected after a paint (a selected font

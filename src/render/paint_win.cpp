@@ -194,7 +194,7 @@ void paintClient(HDC dc, const RECT& client) {
     }
 }
 
-void paint(HWND hwnd) {
+void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client)) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     if (dc != nullptr) {
@@ -202,11 +202,13 @@ void paint(HWND hwnd) {
         try {
             RECT client{};
             GetClientRect(hwnd, &client);
-            paintClient(dc, client);
+            draw(dc, client);
         } catch (...) {
         }
     }
     EndPaint(hwnd, &ps);
 }
+
+void paint(HWND hwnd) { paintWindow(hwnd, paintClient); }
 
 } // namespace corvanta

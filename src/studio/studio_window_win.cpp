@@ -189,17 +189,9 @@ LRESULT CALLBACK trevacastWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 void paintTrevacastStudio(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (dc != nullptr) {
-        try {
-            RECT client{};
-            GetClientRect(hwnd, &client);
-            paintTrevacastStudioClient(dc, client.right - client.left, client.bottom - client.top);
-        } catch (...) {
-        }
-    }
-    EndPaint(hwnd, &ps);
+    paintWindow(hwnd, [](HDC dc, const RECT& client) {
+        paintTrevacastStudioClient(dc, client.right - client.left, client.bottom - client.top);
+    });
 }
 
 void paintTrevacastStudioClient(HDC dc, int width, int height) {
