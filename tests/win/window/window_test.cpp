@@ -272,6 +272,26 @@ TEST(MainWindow, MinimumTrackSizeAndEditColours) {
     EXPECT_EQ(lb.lbColor, surface());
 }
 
+// Shrinking exposes nothing new, so only the window's own invalidation repaints the panels
+// that moved; growing must repaint the old area too.
+TEST(MainWindow, EveryResizeInvalidatesTheWholeClientArea) {
+    MainWindow w;
+    w.signInForTest();
+    for (const SIZE size : {SIZE{1200, 740}, SIZE{1500, 900}, SIZE{1181, 721}}) {
+        w.pump();
+        ValidateRect(w.hwnd(), nullptr);
+        w.resizeClient(size.cx, size.cy);
+        RECT client{};
+        GetClientRect(w.hwnd(), &client);
+        HRGN pending = CreateRectRgn(0, 0, 0, 0);
+        HRGN whole = CreateRectRgnIndirect(&client);
+        GetUpdateRgn(w.hwnd(), pending, FALSE);
+        EXPECT_TRUE(EqualRgn(pending, whole)) << size.cx << "x" << size.cy;
+        DeleteObject(pending);
+        DeleteObject(whole);
+    }
+}
+
 TEST(MainWindow, DestroyWithNullFontsStillQuits) {
     MainWindow w;
     for (HFONT* f : {&g_app.fontBody, &g_app.fontTitle, &g_app.fontSmall, &g_app.fontHero,
