@@ -328,36 +328,55 @@ void LoopbackServer::serve(std::uintptr_t clientValue) {
         return;
     }
 
-    std::string out = "HTTP/1.1 " + std::to_string(response.status) + " " +
-                      (response.reason.empty() ? reasonFor(response.status) : response.reason) +
-                      "\r\n";
-    if (!hasHeader(response.headers, "Content-Length")) {
-        out += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+    if (response.reset) {
+        // No linger: closing now sends RST instead of FIN.
+        const linger abortive{1, 0};
+        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
+                   sizeof(abortive));
+        return;
     }
-    if (!hasHeader(response.headers, "Connection")) {
-        out += "Connection: close\r\n";
+
+    std::string head;
+    if (!response.raw) {
+        head = "HTTP/1.1 " + std::to_string(response.status) + " " +
+               (response.reason.empty() ? reasonFor(response.status) : response.reason) + "\r\n";
+        if (!hasHeader(response.headers, "Content-Length")) {
+            head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+        }
+        if (!hasHeader(response.headers, "Connection")) {
+            head += "Connection: close\r\n";
+        }
+        for (const auto& line : response.headers) {
+            head += line + "\r\n";
+        }
+        head += "\r\n";
     }
-    for (const auto& line : response.headers) {
-        out += line + "\r\n";
-    }
-    out += "\r\n";
     const std::size_t bodyBytes =
         std::min(response.body.size(), response.closeAfterBytes.value_or(response.body.size()));
-    out.append(response.body, 0, bodyBytes);
 
-    std::size_t sent = 0;
-    auto deadline = Clock::now() + std::chrono::milliseconds(kIdleLimitMs);
-    while (sent < out.size() && !stopping() && Clock::now() < deadline) {
-        if (!ready(client, true, kPollMs)) {
-            continue;
+    // Head and body are sent from where they are: a body of megabytes is not copied again.
+    auto sendAll = [&](const char* data, std::size_t size) -> bool {
+        std::size_t sent = 0;
+        auto deadline = Clock::now() + std::chrono::milliseconds(kIdleLimitMs);
+        while (sent < size) {
+            if (stopping() || Clock::now() >= deadline) {
+                return false;
+            }
+            if (!ready(client, true, kPollMs)) {
+                continue;
+            }
+            const int chunk = static_cast<int>(std::min<std::size_t>(size - sent, 65536));
+            const int n = send(client, data + sent, chunk, 0);
+            if (n <= 0) {
+                return false; // the client went away, for example after reading all it wanted
+            }
+            sent += static_cast<std::size_t>(n);
+            deadline = Clock::now() + std::chrono::milliseconds(kIdleLimitMs);
         }
-        const int chunk = static_cast<int>(std::min<std::size_t>(out.size() - sent, 65536));
-        const int n = send(client, out.data() + sent, chunk, 0);
-        if (n <= 0) {
-            return; // the client went away, for example after reading all it wanted
-        }
-        sent += static_cast<std::size_t>(n);
-        deadline = Clock::now() + std::chrono::milliseconds(kIdleLimitMs);
+        return true;
+    };
+    if (!sendAll(head.data(), head.size()) || !sendAll(response.body.data(), bodyBytes)) {
+        return;
     }
 
     // Close gracefully: our side first, then wait briefly for the client to close its side, so

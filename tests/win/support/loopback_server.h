@@ -28,6 +28,10 @@ struct Response {
     bool holdUntilReleased = false;   // wait until release() (or the server's destruction)
     // Announce Content-Length = body.size() but send only this many body bytes, then close.
     std::optional<std::size_t> closeAfterBytes;
+    // Send `body` as it is, without status line or headers (a server that speaks no HTTP).
+    bool raw = false;
+    // Close the connection with a reset instead of answering.
+    bool reset = false;
 };
 
 // One request as it arrived.
