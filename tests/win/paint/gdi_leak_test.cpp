@@ -15,7 +15,7 @@ using cvtest::Dib;
 
 namespace {
 
-constexpr int kFrames = 5000;
+constexpr int kFrames = 20000;
 
 constexpr COLORREF kAppBg = RGB(0xF6, 0xF9, 0xFF);
 constexpr COLORREF kBorder = RGB(0xDC, 0xE8, 0xF7);
