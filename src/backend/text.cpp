@@ -12,9 +12,13 @@ bool isAsciiAlnum(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
-bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isJsonSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-std::string needleFor(const std::string& key) { return "\"" + key + "\""; }
+std::string needleFor(const std::string& key) {
+    return "\"" + key + "\"";
+}
 
 // From the opening quote at q, the position of the closing quote, or npos when unterminated.
 // A backslash escapes exactly one following byte.
@@ -51,7 +55,6 @@ std::size_t valueQuoteAfterKey(const std::string& text, std::size_t afterNeedle)
     }
     return i;
 }
-
 
 constexpr std::array<std::string_view, 10> kSecretKeys = {
     "accessToken",  "access_token",  "token",    "streamJwt", "jwt",
@@ -208,7 +211,9 @@ std::size_t closingBracket(const std::string& text, std::size_t open) {
     return text.size();
 }
 
-bool endsValue(char c) { return c == ',' || c == '}' || c == ']' || isJsonSpace(c); }
+bool endsValue(char c) {
+    return c == ',' || c == '}' || c == ']' || isJsonSpace(c);
+}
 
 // The value that follows a key (blanks, ':', blanks), as the span that masks it: a string's
 // content, or any other value whole. null is left, as nothing to hide. A value cut off by the
@@ -271,11 +276,21 @@ std::string jsonEscape(const std::string& text) {
     out.reserve(text.size() + 8);
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (static_cast<unsigned char>(c) < 0x20) {
                 // Raw control bytes make the body invalid JSON.

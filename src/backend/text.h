@@ -14,7 +14,8 @@ std::string jsonEscape(const std::string& text);
 // Percent-encodes every byte outside the RFC 3986 unreserved set (space becomes %20).
 std::string queryEscape(const std::string& text);
 
-// Letters, digits, '_' and '-' kept; '.', '@' and space become '_'; outer '_' trimmed; 64 bytes max.
+// Letters, digits, '_' and '-' kept; '.', '@' and space become '_'; outer '_' trimmed; 64 bytes
+// max.
 std::string safeRoomPart(const std::string& text);
 
 // The raw string value of the first key (in list order) that has a non-empty, terminated one.

@@ -49,11 +49,21 @@ bool decodeJsonString(const std::string& literal, std::string& out) {
             return false;
         }
         switch (literal[i]) {
-        case '\\': out += '\\'; break;
-        case '"': out += '"'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '\\':
+            out += '\\';
+            break;
+        case '"':
+            out += '"';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
         case 'u': {
             const std::string hex = literal.substr(i + 1, 4);
             if (hex.size() != 4 || hex.find_first_not_of("0123456789abcdefABCDEF") != hex.npos ||
@@ -64,7 +74,8 @@ bool decodeJsonString(const std::string& literal, std::string& out) {
             i += 4;
             break;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
     return true;
@@ -75,7 +86,8 @@ bool decodeJsonString(const std::string& literal, std::string& out) {
 TEST(JsonEscape, EscapesQuotesBackslashesAndEveryControlByte) {
     EXPECT_EQ(jsonEscape("a\"b\\c\n"), "a\\\"b\\\\c\\n");
     EXPECT_EQ(jsonEscape("\r\t"), "\\r\\t");
-    EXPECT_EQ(jsonEscape(std::string("pa\x01ss\0\f\x1f\x7f", 9)), "pa\\u0001ss\\u0000\\u000c\\u001f\x7f");
+    EXPECT_EQ(jsonEscape(std::string("pa\x01ss\0\f\x1f\x7f", 9)),
+              "pa\\u0001ss\\u0000\\u000c\\u001f\x7f");
     EXPECT_EQ(jsonEscape("gr\xC3\xBC\xC3\x9F"), "gr\xC3\xBC\xC3\x9F");
     EXPECT_EQ(jsonEscape(""), "");
 }
@@ -194,7 +206,8 @@ TEST(RedactJsonSecrets, UnterminatedValueIsMaskedToTheEnd) {
     EXPECT_EQ(redactJsonSecrets(R"({"secret":"s","token":"abc)"),
               R"({"secret":"[redacted]","token":"[redacted])");
     EXPECT_EQ(redactJsonSecrets(R"({"secret":{"a":[1,"}")"), R"({"secret":"[redacted]")");
-    EXPECT_EQ(redactJsonSecrets(R"({"password":"p","token":)"), R"({"password":"[redacted]","token":)");
+    EXPECT_EQ(redactJsonSecrets(R"({"password":"p","token":)"),
+              R"({"password":"[redacted]","token":)");
 }
 
 TEST(RedactJsonSecrets, MasksSecretValuesOfEveryType) {
@@ -204,7 +217,8 @@ TEST(RedactJsonSecrets, MasksSecretValuesOfEveryType) {
         {R"({"secret":123456})", R"({"secret":"[redacted]"})"},
         // The quoted text after a non-string value is masked as well, as it always was.
         {R"({"secret" : -1.5e3 ,"n":1})", R"({"secret" : "[redacted]" ,"[redacted]":1})"},
-        {R"([{"jwt":true},{"jwt":false}])", R"([{"jwt":"[redacted]"},{"[redacted]":"[redacted]"}])"},
+        {R"([{"jwt":true},{"jwt":false}])",
+         R"([{"jwt":"[redacted]"},{"[redacted]":"[redacted]"}])"},
         {R"({"token":null,"message":"bad"})", R"({"token":null,"[redacted]":"bad"})"},
         // A bracket inside a string does not end the value; the next pair is kept.
         {R"({"secret":{"a":"}]"},"x":"y"})", R"({"secret":"[redacted]","x":"y"})"},
@@ -235,10 +249,9 @@ TEST(RedactJsonSecrets, SpansAreSortedDisjointAndMatchTheMaskedText) {
 }
 
 TEST(RedactJsonSecrets, NoSecretValueOfWellFormedPairsSurvives) {
-    static const std::vector<std::string> keys = {"accessToken", "access_token", "token",
-                                                  "streamJwt",   "jwt",          "refreshToken",
-                                                  "refresh_token", "password",   "apiSecret",
-                                                  "secret",      "user",         "name"};
+    static const std::vector<std::string> keys = {
+        "accessToken",   "access_token", "token",     "streamJwt", "jwt",  "refreshToken",
+        "refresh_token", "password",     "apiSecret", "secret",    "user", "name"};
     std::mt19937 rng(5);
     std::uniform_int_distribution<std::size_t> pick(0, keys.size() - 1);
     for (int n = 0; n < 3000; ++n) {
@@ -271,11 +284,13 @@ TEST(RedactJsonSecrets, LeavesTextsWithoutSecretKeysAlone) {
 }
 
 TEST(RedactJsonSecrets, ValuesAfterTheirKeysAreMaskedWhateverStandsBefore) {
-    EXPECT_EQ(redactJsonSecrets(R"({"type":"token","expires":3600,"token":"SECRET"})").find("SECRET"),
-              std::string::npos);
+    EXPECT_EQ(
+        redactJsonSecrets(R"({"type":"token","expires":3600,"token":"SECRET"})").find("SECRET"),
+        std::string::npos);
     EXPECT_EQ(redactJsonSecrets(R"({"token":null,"refreshToken":"R"})").find("\"R\""),
               std::string::npos);
     EXPECT_EQ(redactJsonSecrets(R"({"token":null,"jwt":"J"})").find("\"J\""), std::string::npos);
-    EXPECT_EQ(redactJsonSecrets(R"({"grant":"password","ttl":1,"password":"hunter2"})").find("hunter2"),
-              std::string::npos);
+    EXPECT_EQ(
+        redactJsonSecrets(R"({"grant":"password","ttl":1,"password":"hunter2"})").find("hunter2"),
+        std::string::npos);
 }
