@@ -20,11 +20,11 @@ std::string needleFor(const std::string& key) {
     return "\"" + key + "\"";
 }
 
-// From the opening quote at q, the position of the closing quote, or npos when unterminated.
-// A backslash escapes exactly one following byte.
-std::size_t closingQuote(const std::string& text, std::size_t q) {
-    bool escaped = false;
-    for (std::size_t i = q + 1; i < text.size(); ++i) {
+// Inside a string, the first unescaped quote in [from, to), or npos. A backslash escapes exactly
+// one following byte; `escaped` carries that over from one stretch to the next.
+std::size_t unescapedQuote(const std::string& text, std::size_t from, std::size_t to,
+                           bool& escaped) {
+    for (std::size_t i = from; i < to; ++i) {
         if (escaped) {
             escaped = false;
         } else if (text[i] == '\\') {
@@ -34,6 +34,12 @@ std::size_t closingQuote(const std::string& text, std::size_t q) {
         }
     }
     return std::string::npos;
+}
+
+// From the opening quote at q, the position of the closing quote, or npos when unterminated.
+std::size_t closingQuote(const std::string& text, std::size_t q) {
+    bool escaped = false;
+    return unescapedQuote(text, q + 1, text.size(), escaped);
 }
 
 // Position of the value's opening quote when the needle at `at` is a key followed by
@@ -148,17 +154,9 @@ class MaskedText {
         std::size_t i = q + 1;
         for (;;) {
             const std::size_t stop = next == masked_.end() ? text_.size() : next->begin;
-            for (; i < stop; ++i) {
-                if (escaped) {
-                    escaped = false;
-                } else if (text_[i] == '\\') {
-                    escaped = true;
-                } else if (text_[i] == '"') {
-                    return i;
-                }
-            }
-            if (next == masked_.end()) {
-                return std::string::npos;
+            const std::size_t end = unescapedQuote(text_, i, stop, escaped);
+            if (end != std::string::npos || next == masked_.end()) {
+                return end;
             }
             escaped = false; // the mask's first byte took the escape, if any
             i = next->end;
