@@ -122,9 +122,10 @@ bool isLoginRequest(const std::wstring& method, const std::wstring& path) {
 }
 
 const std::vector<std::string>& loginTokenKeys() {
-    static const std::vector<std::string> keys = {"accessToken", "access_token", "token",
-                                                  "streamJwt", "jwt"};
-    return keys;
+    // Never destroyed: detached workers may still read it while static objects go at exit.
+    static const auto* keys =
+        new std::vector<std::string>{"accessToken", "access_token", "token", "streamJwt", "jwt"};
+    return *keys;
 }
 
 std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method,
