@@ -79,3 +79,11 @@ set_wine_window_management() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$1" /f \
         </dev/null >/dev/null 2>&1 || true
 }
+
+# clang with the libFuzzer and sanitizer runtimes (Debian ships them apart from the compiler).
+ensure_fuzz_tools() {
+    ensure_packages clang++:clang
+    local major
+    major="$(clang++ -dumpversion | cut -d. -f1)"
+    ensure_packages "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-$major-dev"
+}
