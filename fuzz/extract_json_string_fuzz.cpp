@@ -12,21 +12,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The value as scanned from the quote at q: up to the first quote not escaped by a backslash.
-bool unescapedQuoteEndsValueAt(const std::string& text, std::size_t q, std::size_t end) {
-    bool escaped = false;
-    for (std::size_t i = q + 1; i < end; ++i) {
-        if (escaped) {
-            escaped = false;
-        } else if (text[i] == '\\') {
-            escaped = true;
-        } else if (text[i] == '"') {
-            return false;
-        }
-    }
-    return end < text.size() && text[end] == '"' && !escaped;
-}
-
 bool followsKey(const std::string& text, const std::string& key, const std::string& value) {
     const std::string needle = "\"" + key + "\"";
     for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
@@ -42,7 +27,7 @@ bool followsKey(const std::string& text, const std::string& key, const std::stri
             ++i;
         }
         if (i < text.size() && text[i] == '"' && text.compare(i + 1, value.size(), value) == 0 &&
-            unescapedQuoteEndsValueAt(text, i, i + 1 + value.size())) {
+            cvfuzz::closingQuote(text, i) == i + 1 + value.size()) {
             return true;
         }
     }

@@ -29,20 +29,6 @@ struct Masked {
     std::vector<std::size_t> empties; // positions of "" values replaced by the mask
 };
 
-std::size_t closingQuote(const std::string& text, std::size_t q) {
-    bool escaped = false;
-    for (std::size_t i = q + 1; i < text.size(); ++i) {
-        if (escaped) {
-            escaped = false;
-        } else if (text[i] == '\\') {
-            escaped = true;
-        } else if (text[i] == '"') {
-            return i;
-        }
-    }
-    return std::string::npos;
-}
-
 // For each key in list order: find the quoted key from s, the next ':', the next '"', mask up to
 // the closing quote, go on 12 bytes after the opening quote; no ':' or an unterminated value
 // ends the key, no '"' goes on after the colon. Every byte of the edited text remembers which
@@ -71,7 +57,7 @@ Masked reference(const std::string& json) {
                 s = colon + 1;
                 continue;
             }
-            const std::size_t end = closingQuote(text, q);
+            const std::size_t end = cvfuzz::closingQuote(text, q);
             if (end == std::string::npos) {
                 break;
             }
