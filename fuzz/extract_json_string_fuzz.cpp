@@ -8,22 +8,18 @@
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 bool followsKey(const std::string& text, const std::string& key, const std::string& value) {
     const std::string needle = "\"" + key + "\"";
     for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
         std::size_t i = at + needle.size();
-        while (i < text.size() && isBlank(text[i])) {
+        while (i < text.size() && cvfuzz::isJsonBlank(text[i])) {
             ++i;
         }
         if (i >= text.size() || text[i] != ':') {
             continue;
         }
         ++i;
-        while (i < text.size() && isBlank(text[i])) {
+        while (i < text.size() && cvfuzz::isJsonBlank(text[i])) {
             ++i;
         }
         if (i < text.size() && text[i] == '"' && text.compare(i + 1, value.size(), value) == 0 &&

@@ -20,6 +20,10 @@ inline std::string bytes(const std::uint8_t* data, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
 
+inline bool isJsonBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 // From the opening quote at q, the closing quote of a JSON string as the scanners read it (a
 // backslash escapes one byte), or npos when unterminated. Kept apart from the program's own.
 inline std::size_t closingQuote(const std::string& text, std::size_t q) {

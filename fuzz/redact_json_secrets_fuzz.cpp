@@ -235,21 +235,17 @@ class Generator {
     FuzzedDataProvider& in_;
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 // A value stands in key position of a secret key when the bytes before it read: quote, secret
 // key, quote, blanks, ':', blanks. Bytes, not JSON: a key whose name ends in \"token counts too.
 bool followsSecretKey(const std::string& json, std::size_t valueStart) {
     std::size_t i = valueStart;
-    while (i > 0 && isBlank(json[i - 1])) {
+    while (i > 0 && cvfuzz::isJsonBlank(json[i - 1])) {
         --i;
     }
     if (i == 0 || json[--i] != ':') {
         return false;
     }
-    while (i > 0 && isBlank(json[i - 1])) {
+    while (i > 0 && cvfuzz::isJsonBlank(json[i - 1])) {
         --i;
     }
     for (const std::string key : kSecretKeys) {
