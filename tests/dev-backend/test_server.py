@@ -4,12 +4,16 @@ import io
 import json
 import os
 import re
+import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import sys
+import tempfile
 import threading
 import unittest
+import warnings
 import urllib.error
 import urllib.parse
 import urllib.request
@@ -440,7 +444,7 @@ class ProcessTest(unittest.TestCase):
     def test_busy_port_is_reported(self):
         holder = backend.start_in_thread(log_stream=io.StringIO())
         self.addCleanup(backend.shutdown, holder)
-        done = self.run_script("--port", str(holder.port))
+        done = self.run_script("--http", "--port", str(holder.port))
         self.assertEqual(done.returncode, 1)
         self.assertIn("cannot listen", done.stderr)
         self.assertEqual(done.stdout, "")
@@ -449,7 +453,7 @@ class ProcessTest(unittest.TestCase):
     def test_announces_its_port_serves_and_stops_cleanly(self):
         for sig in (signal.SIGTERM, signal.SIGINT):
             with self.subTest(signal=sig.name):
-                proc = subprocess.Popen([sys.executable, str(SERVER_PY), "--port", "0",
+                proc = subprocess.Popen([sys.executable, str(SERVER_PY), "--http", "--port", "0",
                                          "--host", "localhost"], stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True)
                 try:
@@ -469,6 +473,62 @@ class ProcessTest(unittest.TestCase):
                 self.assertEqual(out, "")
                 self.assertIn("GET /api/rooms/social 200", err)
                 self.assertNotIn("Traceback", err)
+
+
+@unittest.skipUnless(shutil.which("openssl"), "openssl makes the test certificate")
+class TlsProcessTest(unittest.TestCase):
+    def setUp(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        self.cert = os.path.join(folder.name, "localhost.pem")
+        self.key = os.path.join(folder.name, "localhost.key")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
+                        "-keyout", self.key, "-out", self.cert], check=True,
+                       capture_output=True, timeout=60)
+
+    @unittest.skipIf(os.name == "nt", "signals are POSIX here")
+    def test_serves_https_on_localhost_from_tls_1_2_on(self):
+        proc = subprocess.Popen([sys.executable, str(SERVER_PY), "--port", "0", "--cert",
+                                 self.cert, "--key", self.key], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, text=True)
+        try:
+            first = proc.stdout.readline()
+            match = re.fullmatch(r"listening on https://localhost:(\d+)\n", first)
+            self.assertTrue(match, first)
+            url = "https://localhost:%s/api/rooms/social" % match.group(1)
+            trusting = ssl.create_default_context(cafile=self.cert)
+            with urllib.request.urlopen(url, timeout=10, context=trusting) as answer:
+                self.assertEqual(answer.status, 200)
+            # A client that would settle for TLS 1.1 (the low security level lets it offer it).
+            legacy = ssl.create_default_context(cafile=self.cert)
+            legacy.set_ciphers("DEFAULT:@SECLEVEL=0")
+            with warnings.catch_warnings():
+                warnings.simplefilter("ignore", DeprecationWarning)
+                legacy.minimum_version = ssl.TLSVersion.TLSv1
+                legacy.maximum_version = ssl.TLSVersion.TLSv1_1
+            with self.assertRaises((ssl.SSLError, urllib.error.URLError)):
+                urllib.request.urlopen(url, timeout=10, context=legacy)
+            proc.send_signal(signal.SIGTERM)
+            out, err = proc.communicate(timeout=10)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.communicate()
+        self.assertEqual(proc.returncode, 0, err)
+        self.assertIn("GET /api/rooms/social 200", err)
+        self.assertNotIn("Traceback", err)
+
+    def test_a_missing_certificate_is_reported_not_served_plain(self):
+        for args in [("--cert", self.cert + ".missing", "--key", self.key),
+                     ("--cert", self.cert, "--key", self.cert)]:
+            with self.subTest(args=args):
+                done = subprocess.run([sys.executable, str(SERVER_PY), "--port", "0"] + list(args),
+                                      capture_output=True, text=True, timeout=30)
+                self.assertEqual(done.returncode, 1)
+                self.assertEqual(done.stdout, "")
+                self.assertIn("--http", done.stderr)
+                self.assertNotIn("Traceback", done.stderr)
 
 
 if __name__ == "__main__":
