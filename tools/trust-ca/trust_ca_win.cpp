@@ -3,13 +3,12 @@
 //
 //   CorvantaTrustCa.exe FILE   FILE holds the certificate, PEM or DER
 //
-// Idempotent: a certificate already there stays once. Older certificates with the same subject
-// (an earlier development CA that was made anew) are removed, so the store does not fill up.
+// Idempotent: a certificate already there stays once. A CA made anew is added beside the old
+// one, whose key is gone with it.
 // Exit codes: 0 trusted; 1 the file or the store failed; 64 wrong arguments.
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -40,23 +39,6 @@ std::vector<BYTE> certificateBytes(const std::vector<char>& file) {
     return std::vector<BYTE>(file.begin(), file.end());
 }
 
-bool sameEncoding(PCCERT_CONTEXT a, PCCERT_CONTEXT b) {
-    return a->cbCertEncoded == b->cbCertEncoded &&
-           std::equal(a->pbCertEncoded, a->pbCertEncoded + a->cbCertEncoded, b->pbCertEncoded);
-}
-
-// Deletes the certificates with the subject of `keep` that are not `keep` itself.
-void removeOlderOnes(HCERTSTORE store, PCCERT_CONTEXT keep) {
-    PCCERT_CONTEXT found = nullptr;
-    while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
-                                               &keep->pCertInfo->Subject, found)) != nullptr) {
-        if (!sameEncoding(found, keep)) {
-            // Deleting frees the context it is given; the search goes on from a duplicate.
-            CertDeleteCertificateFromStore(CertDuplicateCertificateContext(found));
-        }
-    }
-}
-
 int trust(const wchar_t* path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -76,15 +58,10 @@ int trust(const wchar_t* path) {
         complain("cannot open the CurrentUser Root store", GetLastError());
         return 1;
     }
-    PCCERT_CONTEXT added = nullptr;
     const BOOL ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
                                                      static_cast<DWORD>(der.size()),
-                                                     CERT_STORE_ADD_USE_EXISTING, &added);
+                                                     CERT_STORE_ADD_USE_EXISTING, nullptr);
     const DWORD code = GetLastError();
-    if (ok) {
-        removeOlderOnes(store, added);
-        CertFreeCertificateContext(added);
-    }
     CertCloseStore(store, 0);
     if (!ok) {
         complain("the certificate was not added (not a certificate?)", code);
