@@ -120,7 +120,12 @@ SignInOutcome signIn(const Driver& d, const std::wstring& user, const std::wstri
             outcome.signedIn = true;
             return true;
         }
-        return d.enabled(ids::ID_BTN_LOGIN) && !contains(output(d), L"Request laeuft: Login");
+        if (!d.enabled(ids::ID_BTN_LOGIN) || contains(output(d), L"Request laeuft: Login")) {
+            return false;
+        }
+        // The answer can arrive between these reads; once it is applied the card tells.
+        outcome.signedIn = !d.shown(ids::ID_EDIT_USER);
+        return true;
     });
     outcome.output = output(d);
     return outcome;
