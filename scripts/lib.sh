@@ -144,7 +144,8 @@ issue_dev_cert() {
     CV_CERT_HOST="$host" openssl ca -batch -notext -config "$DEV_TLS/openssl.cnf" \
         -extensions server_cert -in "$out.csr" -out "$out.pem" "${validity[@]}" >/dev/null 2>&1
     local status=$?
-    rm -f "$out.csr"
+    # openssl ca also files a copy of each certificate; nothing reads them.
+    rm -f "$out.csr" "$DEV_TLS"/issued/*.pem
     return $status
 }
 
