@@ -17,7 +17,9 @@ namespace {
 // sign-in makes older answers stale, so a late answer can never sign the user back in.
 std::uint64_t g_pendingLogin = 0;
 
-void invalidate() { InvalidateRect(g_app.hwnd, nullptr, TRUE); }
+void invalidate() {
+    InvalidateRect(g_app.hwnd, nullptr, TRUE);
+}
 
 void loginFailed(const HttpResult& result) {
     std::wstring message = L"Login fehlgeschlagen";
@@ -63,17 +65,30 @@ void doLogin() {
     }
     g_app.token.clear();
     g_app.loginBusy = true;
-    g_app.loginMessage = L"Login wird geprueft ...";
     EnableWindow(g_app.btnLogin, FALSE);
-    invalidate();
-    const std::string body =
-        "{\"identifier\":\"" + jsonEscape(user) + "\",\"password\":\"" + jsonEscape(password) + "\"}";
-    g_pendingLogin = runHttpAsync(L"Login", L"POST", contract::api::kAuthLogin, body, false);
+    try {
+        g_app.loginMessage = L"Login wird geprueft ...";
+        invalidate();
+        const std::string body = "{\"identifier\":\"" + jsonEscape(user) + "\",\"password\":\"" +
+                                 jsonEscape(password) + "\"}";
+        g_pendingLogin = runHttpAsync(L"Login", L"POST", contract::api::kAuthLogin, body, false);
+    } catch (...) {
+        // Nothing was sent and no answer will come: the card must not stay busy.
+        g_pendingLogin = 0;
+        g_app.loginBusy = false;
+        EnableWindow(g_app.btnLogin, TRUE);
+        try {
+            g_app.loginMessage = L"Login fehlgeschlagen: Request konnte nicht gestartet werden.";
+        } catch (...) {
+        }
+        invalidate();
+    }
 }
 
 void doLogout() {
     std::wstring message;
     secure_session::clearToken(&message);
+    beginNewSession();
     g_app.token.clear();
     g_app.showLogin = true;
     g_app.loginBusy = false;
@@ -94,8 +109,8 @@ void handleHttpDone(LPARAM lParam) {
         return;
     }
     HttpResult& result = record->result;
-    if (result.isLogin && record->sequence != g_pendingLogin) {
-        return; // stale sign-in answer: changes nothing
+    if (result.isLogin ? record->sequence != g_pendingLogin : record->session != currentSession()) {
+        return; // meant for a sign-in or a session that is over: changes nothing
     }
     std::wstring storeMessage;
     if (!result.token.empty()) {

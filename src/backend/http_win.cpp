@@ -74,6 +74,16 @@ bool fitsInHeader(const std::string& token) {
     return true;
 }
 
+bool disableRedirects(HINTERNET request) {
+    DWORD feature = WINHTTP_DISABLE_REDIRECTS;
+    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    const bool disabled =
+        WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof(feature));
+    const bool never =
+        WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
+    return disabled || never;
+}
+
 void exchange(const std::wstring& method, const std::wstring& url, const std::string& body,
               const std::string& token, HttpResult& result) {
     wchar_t host[256] = {};
@@ -113,6 +123,12 @@ void exchange(const std::wstring& method, const std::wstring& url, const std::st
                                               WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!request || !fitsInHeader(token)) {
         // A token that cannot be sent safely is a request that cannot be created.
+        result.error = kErrRequest;
+        return;
+    }
+    // A redirect would carry the bearer token, and on 307 the password, to wherever the answer
+    // points: the caller sees the 3xx answer instead. Without that promise nothing is sent.
+    if (!disableRedirects(request.get())) {
         result.error = kErrRequest;
         return;
     }

@@ -14,6 +14,7 @@ namespace corvanta {
 struct HttpCompletion {
     HttpResult result;
     std::uint64_t sequence = 0; // the number runHttpAsync gave the request
+    std::uint64_t session = 0;  // the sign-in session the request was started in
     HttpCompletion();
     ~HttpCompletion();
     HttpCompletion(const HttpCompletion&) = delete;
@@ -32,6 +33,14 @@ const std::wstring& backendOrigin();
 void setBackendOrigin(const std::wstring& origin);
 // Reads CORVANTA_ORIGIN; an unacceptable value is ignored and the login card says so.
 void applyOriginFromEnvironment();
+
+// Requests belong to the session they were started in; a logout starts a new one, so that no
+// answer meant for the previous user is ever shown. GUI thread only.
+std::uint64_t currentSession();
+void beginNewSession();
+
+// A sign-in answer yields its token only with a 2xx status.
+bool acceptsLoginToken(std::uint32_t status);
 
 // A sign-in: exactly POST to the login path (a query appended makes it another request).
 bool isLoginRequest(const std::wstring& method, const std::wstring& path);

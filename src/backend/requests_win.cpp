@@ -18,10 +18,13 @@ namespace {
 
 std::atomic<long> g_liveCompletions{0};
 std::atomic<std::uint64_t> g_nextSequence{0};
+std::uint64_t g_session = 0;
 WorkerStarter g_starter = nullptr;
 std::wstring g_origin = contract::kOrigin;
 
-void startDetachedThread(std::function<void()> work) { std::thread(std::move(work)).detach(); }
+void startDetachedThread(std::function<void()> work) {
+    std::thread(std::move(work)).detach();
+}
 
 // Hands a record to the main window; frees it when the window is gone. A null window would
 // post to the calling thread's own queue, where nobody frees it.
@@ -38,39 +41,58 @@ struct WorkerInput {
     std::wstring method;
     std::string body;
     std::string token;
-    bool isLogin = false;
-    std::uint64_t sequence = 0;
+    // Made before the thread starts, so the worker always has something to deliver.
+    std::unique_ptr<HttpCompletion> record;
 };
 
-void runWorker(const WorkerInput& input) noexcept {
+void runWorker(WorkerInput& input) noexcept {
+    HttpResult& result = input.record->result;
+    const bool isLogin = result.isLogin;
     try {
-        auto record = std::make_unique<HttpCompletion>();
-        record->sequence = input.sequence;
-        record->result = requestWinHttp(input.method, input.url, input.body, input.token);
-        record->result.isLogin = input.isLogin;
-        if (input.isLogin) {
-            record->result.token = extractJsonString(record->result.body, loginTokenKeys());
+        result = requestWinHttp(input.method, input.url, input.body, input.token);
+        result.isLogin = isLogin;
+        if (isLogin && acceptsLoginToken(result.status)) {
+            result.token = extractJsonString(result.body, loginTokenKeys());
         }
-        post(input.target, std::move(record));
     } catch (...) {
-        // Out of memory on the worker: nothing can be reported without memory either.
+        // Out of memory: still deliver, as a failed exchange, so no sign-in stays pending.
+        result.status = 0;
+        result.token.clear();
+        result.isLogin = isLogin;
+        try {
+            result.error = "HTTP Request fehlgeschlagen.";
+        } catch (...) {
+        }
     }
+    post(input.target, std::move(input.record));
 }
 
 } // namespace
 
-HttpCompletion::HttpCompletion() { ++g_liveCompletions; }
-HttpCompletion::~HttpCompletion() { --g_liveCompletions; }
-long liveHttpCompletions() { return g_liveCompletions.load(); }
+HttpCompletion::HttpCompletion() {
+    ++g_liveCompletions;
+}
+HttpCompletion::~HttpCompletion() {
+    --g_liveCompletions;
+}
+long liveHttpCompletions() {
+    return g_liveCompletions.load();
+}
 
 void startWorker(std::function<void()> work) {
     (g_starter != nullptr ? g_starter : startDetachedThread)(std::move(work));
 }
 
-void setWorkerStarterForTests(WorkerStarter starter) { g_starter = starter; }
+void setWorkerStarterForTests(WorkerStarter starter) {
+    g_starter = starter;
+}
 
-const std::wstring& backendOrigin() { return g_origin; }
-void setBackendOrigin(const std::wstring& origin) { g_origin = origin; }
+const std::wstring& backendOrigin() {
+    return g_origin;
+}
+void setBackendOrigin(const std::wstring& origin) {
+    g_origin = origin;
+}
 
 void applyOriginFromEnvironment() {
     wchar_t buffer[512] = {};
@@ -82,6 +104,17 @@ void applyOriginFromEnvironment() {
     if (choice.rejected) {
         g_app.loginMessage = L"CORVANTA_ORIGIN ist ungueltig und wird ignoriert.";
     }
+}
+
+std::uint64_t currentSession() {
+    return g_session;
+}
+void beginNewSession() {
+    ++g_session;
+}
+
+bool acceptsLoginToken(std::uint32_t status) {
+    return status >= 200 && status <= 299;
 }
 
 bool isLoginRequest(const std::wstring& method, const std::wstring& path) {
@@ -99,25 +132,25 @@ std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method
     g_app.statusText = L"Request laeuft: " + label;
     refreshIntro();
 
-    WorkerInput input;
-    input.target = g_app.hwnd;
-    input.url = g_origin + path;
-    input.method = method;
-    input.body = body;
-    input.token = withAuth ? g_app.token : std::string();
-    input.isLogin = isLoginRequest(method, path);
-    input.sequence = ++g_nextSequence;
-    const std::uint64_t sequence = input.sequence;
+    auto input = std::make_shared<WorkerInput>();
+    input->target = g_app.hwnd;
+    input->url = g_origin + path;
+    input->method = method;
+    input->body = body;
+    input->token = withAuth ? g_app.token : std::string();
+    input->record = std::make_unique<HttpCompletion>();
+    HttpCompletion& record = *input->record;
+    record.sequence = ++g_nextSequence;
+    record.session = g_session;
+    record.result.isLogin = isLoginRequest(method, path);
+    record.result.request = method + L" " + input->url;
+    const std::uint64_t sequence = record.sequence;
     try {
-        startWorker([input = std::move(input)] { runWorker(input); });
-    } catch (const std::exception&) {
+        startWorker([input] { runWorker(*input); });
+    } catch (...) {
         // No thread: report it as an ordinary failed exchange through the normal completion.
-        auto record = std::make_unique<HttpCompletion>();
-        record->sequence = sequence;
-        record->result.request = method + L" " + g_origin + path;
-        record->result.error = "Request konnte nicht gestartet werden.";
-        record->result.isLogin = isLoginRequest(method, path);
-        post(g_app.hwnd, std::move(record));
+        record.result.error = "Request konnte nicht gestartet werden.";
+        post(g_app.hwnd, std::move(input->record));
     }
     return sequence;
 }

@@ -1,5 +1,10 @@
 #include "backend/text.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string_view>
+
 namespace corvanta {
 namespace {
 
@@ -7,9 +12,13 @@ bool isAsciiAlnum(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
-bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isJsonSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-std::string needleFor(const std::string& key) { return "\"" + key + "\""; }
+std::string needleFor(const std::string& key) {
+    return "\"" + key + "\"";
+}
 
 // From the opening quote at q, the position of the closing quote, or npos when unterminated.
 // A backslash escapes exactly one following byte.
@@ -47,6 +56,219 @@ std::size_t valueQuoteAfterKey(const std::string& text, std::size_t afterNeedle)
     return i;
 }
 
+constexpr std::array<std::string_view, 10> kSecretKeys = {
+    "accessToken",  "access_token",  "token",    "streamJwt", "jwt",
+    "refreshToken", "refresh_token", "password", "apiSecret", "secret"};
+
+bool startsSecretKey(char c) {
+    return c == 'a' || c == 't' || c == 's' || c == 'j' || c == 'r' || c == 'p';
+}
+
+// True when the quote at q opens the quoted key: quote, key, quote.
+bool isNeedleAt(const std::string& text, std::size_t q, std::string_view key) {
+    return q + key.size() + 1 < text.size() && text[q + 1] == key[0] &&
+           text[q + key.size() + 1] == '"' && text.compare(q + 1, key.size(), key) == 0;
+}
+
+// The input as the loose pass has edited it so far, without editing it: each masked value is an
+// interval of input bytes that stands for the ten bytes of the mask. The intervals are sorted and
+// disjoint; an empty one is a "" value, shown as the mask between its quotes.
+class MaskedText {
+  public:
+    struct Interval {
+        std::size_t begin;
+        std::size_t end;
+    };
+
+    explicit MaskedText(const std::string& text) : text_(text) {}
+    const std::vector<Interval>& intervals() const { return masked_; }
+
+    // One key: find its quoted name, the next ':', the next '"', and mask up to the closing
+    // quote; go on right after that quote. Searches see the edited text, never masked bytes.
+    void maskLoosely(const std::vector<std::size_t>& needles, std::size_t needleSize) {
+        std::vector<Interval> added;
+        std::size_t from = 0;
+        auto next = needles.begin();
+        for (;;) {
+            while (next != needles.end() && (*next < from || !isWhole(*next, needleSize))) {
+                ++next;
+            }
+            if (next == needles.end()) {
+                break;
+            }
+            const std::size_t colon = findShown(':', *next + needleSize);
+            if (colon == std::string::npos) {
+                break;
+            }
+            const std::size_t q = findShown('"', colon + 1);
+            if (q == std::string::npos) {
+                from = colon + 1;
+                continue;
+            }
+            const std::size_t end = closingShown(q);
+            if (end == std::string::npos) {
+                break;
+            }
+            added.push_back({q + 1, end});
+            from = end + 1;
+        }
+        merge(added);
+    }
+
+  private:
+    // The first interval that ends after `at`; intervals' ends ascend like their starts.
+    std::vector<Interval>::const_iterator firstEndingAfter(std::size_t at) const {
+        return std::partition_point(masked_.begin(), masked_.end(),
+                                    [at](const Interval& i) { return i.end <= at; });
+    }
+
+    // A needle is still in the edited text when no masked value cuts into it.
+    bool isWhole(std::size_t at, std::size_t size) const {
+        const auto i = firstEndingAfter(at);
+        return i == masked_.end() || i->begin >= at + size;
+    }
+
+    // The mask holds neither ':' nor '"', so a byte is found only outside masked values.
+    std::size_t findShown(char c, std::size_t from) const {
+        for (std::size_t at = text_.find(c, from); at != std::string::npos;
+             at = text_.find(c, from)) {
+            const auto i = firstEndingAfter(at);
+            if (i == masked_.end() || i->begin > at) {
+                return at;
+            }
+            from = i->end;
+        }
+        return std::string::npos;
+    }
+
+    // Like closingQuote, with every masked value read as the mask: ten plain bytes.
+    std::size_t closingShown(std::size_t q) const {
+        auto next = firstEndingAfter(q);
+        bool escaped = false;
+        std::size_t i = q + 1;
+        for (;;) {
+            const std::size_t stop = next == masked_.end() ? text_.size() : next->begin;
+            for (; i < stop; ++i) {
+                if (escaped) {
+                    escaped = false;
+                } else if (text_[i] == '\\') {
+                    escaped = true;
+                } else if (text_[i] == '"') {
+                    return i;
+                }
+            }
+            if (next == masked_.end()) {
+                return std::string::npos;
+            }
+            escaped = false; // the mask's first byte took the escape, if any
+            i = next->end;
+            ++next;
+        }
+    }
+
+    // A new value contains the earlier masks it was read over; those drop out.
+    void merge(const std::vector<Interval>& added) {
+        if (added.empty()) {
+            return;
+        }
+        std::vector<Interval> all;
+        all.reserve(masked_.size() + added.size());
+        auto old = masked_.cbegin();
+        for (const Interval& n : added) {
+            for (; old != masked_.cend() && old->begin < n.begin; ++old) {
+                all.push_back(*old);
+            }
+            for (; old != masked_.cend() && old->begin <= n.end && old->end <= n.end; ++old) {
+            }
+            all.push_back(n);
+        }
+        all.insert(all.end(), old, masked_.cend());
+        masked_ = std::move(all);
+    }
+
+    const std::string& text_;
+    std::vector<Interval> masked_;
+};
+
+// Index just past the bracket that closes the one at `open`, counting only brackets outside
+// strings; the text's end when it never closes.
+std::size_t closingBracket(const std::string& text, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            const auto end = closingQuote(text, i);
+            if (end == std::string::npos) {
+                break;
+            }
+            i = end;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if ((c == '}' || c == ']') && --depth == 0) {
+            return i + 1;
+        }
+    }
+    return text.size();
+}
+
+bool endsValue(char c) {
+    return c == ',' || c == '}' || c == ']' || isJsonSpace(c);
+}
+
+// The value that follows a key (blanks, ':', blanks), as the span that masks it: a string's
+// content, or any other value whole. null is left, as nothing to hide. A value cut off by the
+// end of the text is masked to the end.
+std::optional<SecretSpan> valueSpanAfterKey(const std::string& text, std::size_t afterKey) {
+    std::size_t v = afterKey;
+    while (v < text.size() && isJsonSpace(text[v])) {
+        ++v;
+    }
+    if (v >= text.size() || text[v] != ':') {
+        return std::nullopt;
+    }
+    ++v;
+    while (v < text.size() && isJsonSpace(text[v])) {
+        ++v;
+    }
+    if (v >= text.size()) {
+        return std::nullopt;
+    }
+    if (text[v] == '"') {
+        const auto end = closingQuote(text, v);
+        return SecretSpan{v + 1, end == std::string::npos ? text.size() : end, false};
+    }
+    if (text[v] == '{' || text[v] == '[') {
+        return SecretSpan{v, closingBracket(text, v), true};
+    }
+    std::size_t end = v;
+    while (end < text.size() && !endsValue(text[end])) {
+        ++end;
+    }
+    if (end == v || text.compare(v, end - v, "null") == 0) {
+        return std::nullopt;
+    }
+    return SecretSpan{v, end, true};
+}
+
+// By start; of two with the same start, the longer first.
+bool spanOrder(const SecretSpan& a, const SecretSpan& b) {
+    return a.begin != b.begin ? a.begin < b.begin : a.end > b.end;
+}
+
+// Sorted spans, overlapping ones joined; the first of a joined group says how it is written.
+std::vector<SecretSpan> joinOverlapping(const std::vector<SecretSpan>& sorted) {
+    std::vector<SecretSpan> out;
+    out.reserve(sorted.size());
+    for (const auto& span : sorted) {
+        if (!out.empty() && (span.begin < out.back().end || span.begin == out.back().begin)) {
+            out.back().end = std::max(out.back().end, span.end);
+        } else {
+            out.push_back(span);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::string jsonEscape(const std::string& text) {
@@ -54,12 +276,32 @@ std::string jsonEscape(const std::string& text) {
     out.reserve(text.size() + 8);
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default: out += c; break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                // Raw control bytes make the body invalid JSON.
+                static constexpr char hex[] = "0123456789abcdef";
+                out += "\\u00";
+                out += hex[(c >> 4) & 0x0F];
+                out += hex[c & 0x0F];
+            } else {
+                out += c;
+            }
+            break;
         }
     }
     return out;
@@ -125,49 +367,75 @@ std::string extractJsonString(const std::string& json, const std::vector<std::st
     return {};
 }
 
+std::vector<SecretSpan> secretSpans(const std::string& json) {
+    struct Needle {
+        std::size_t at;
+        std::size_t key;
+    };
+    std::vector<Needle> needles; // every quoted secret key name, in text order
+    std::array<std::vector<std::size_t>, kSecretKeys.size()> byKey;
+    for (auto q = json.find('"'); q != std::string::npos; q = json.find('"', q + 1)) {
+        if (q + 1 >= json.size() || !startsSecretKey(json[q + 1])) {
+            continue;
+        }
+        for (std::size_t k = 0; k < kSecretKeys.size(); ++k) {
+            if (isNeedleAt(json, q, kSecretKeys[k])) {
+                needles.push_back({q, k});
+                byKey[k].push_back(q);
+            }
+        }
+    }
+    if (needles.empty()) {
+        return {};
+    }
+
+    // The loose pass, key by key on the text as the earlier keys left it: its masked values are
+    // kept as intervals of the input, so nothing is copied and nothing shifts.
+    MaskedText loose(json);
+    for (std::size_t k = 0; k < kSecretKeys.size(); ++k) {
+        loose.maskLoosely(byKey[k], kSecretKeys[k].size() + 2);
+    }
+    std::vector<SecretSpan> spans;
+    spans.reserve(loose.intervals().size() + needles.size());
+    for (const auto& interval : loose.intervals()) {
+        spans.push_back({interval.begin, interval.end, false});
+    }
+    const auto looseEnd = static_cast<std::ptrdiff_t>(spans.size());
+
+    // A value right after its key is masked whatever its type. Keys come in text order, so
+    // these spans come sorted too.
+    for (const auto& needle : needles) {
+        if (const auto span =
+                valueSpanAfterKey(json, needle.at + kSecretKeys[needle.key].size() + 2)) {
+            spans.push_back(*span);
+        }
+    }
+    std::inplace_merge(spans.begin(), spans.begin() + looseEnd, spans.end(), spanOrder);
+    return joinOverlapping(spans);
+}
+
 std::string redactJsonSecrets(std::string json) {
-    static const std::vector<std::string> secretKeys = {
-        "accessToken", "access_token",  "token",    "streamJwt", "jwt",
-        "refreshToken", "refresh_token", "password", "apiSecret", "secret"};
-    static const std::string kMask = "[redacted]";
-    // First every value that stands right after its key: the loose pass below can be thrown off
-    // by a key in value position or a non-string value and mask the next key's name instead.
-    for (const auto& key : secretKeys) {
-        const std::string needle = needleFor(key);
-        for (auto at = json.find(needle); at != std::string::npos; at = json.find(needle, at + 1)) {
-            const auto q = valueQuoteAfterKey(json, at + needle.size());
-            const auto end = q == std::string::npos ? q : closingQuote(json, q);
-            if (end != std::string::npos) {
-                json.replace(q + 1, end - q - 1, kMask);
-            }
-        }
+    static constexpr std::string_view kMask = "[redacted]";
+    const std::vector<SecretSpan> spans = secretSpans(json);
+    if (spans.empty()) {
+        return json;
     }
-    for (const auto& key : secretKeys) {
-        const std::string needle = needleFor(key);
-        std::size_t s = 0;
-        for (;;) {
-            const auto at = json.find(needle, s);
-            if (at == std::string::npos) {
-                break;
-            }
-            const auto colon = json.find(':', at + needle.size());
-            if (colon == std::string::npos) {
-                break;
-            }
-            const auto q = json.find('"', colon + 1);
-            if (q == std::string::npos) {
-                s = colon + 1;
-                continue;
-            }
-            const auto end = closingQuote(json, q);
-            if (end == std::string::npos) {
-                break;
-            }
-            json.replace(q + 1, end - q - 1, kMask);
-            s = q + 12;
+    std::string out;
+    out.reserve(json.size() + spans.size() * (kMask.size() + 2));
+    std::size_t copied = 0;
+    for (const auto& span : spans) {
+        out.append(json, copied, span.begin - copied);
+        if (span.whole) {
+            out += '"';
+            out += kMask;
+            out += '"';
+        } else {
+            out += kMask;
         }
+        copied = span.end;
     }
-    return json;
+    out.append(json, copied, std::string::npos);
+    return out;
 }
 
 } // namespace corvanta

@@ -1,26 +1,42 @@
 // Byte helpers for the wire: JSON string escaping, query escaping, room names, the two JSON
 // scanners. Pure code: byte strings hold UTF-8, nothing here touches the platform.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace corvanta {
 
-// Escapes backslash, quote, LF, CR and tab for the inside of a JSON string literal.
+// Escapes backslash, quote and control bytes (LF, CR and tab by name, others as \u00XX) for the
+// inside of a JSON string literal.
 std::string jsonEscape(const std::string& text);
 
 // Percent-encodes every byte outside the RFC 3986 unreserved set (space becomes %20).
 std::string queryEscape(const std::string& text);
 
-// Letters, digits, '_' and '-' kept; '.', '@' and space become '_'; outer '_' trimmed; 64 bytes max.
+// Letters, digits, '_' and '-' kept; '.', '@' and space become '_'; outer '_' trimmed; 64 bytes
+// max.
 std::string safeRoomPart(const std::string& text);
 
 // The raw string value of the first key (in list order) that has a non-empty, terminated one.
 // A key counts only where its quoted name is followed by a colon and an opening quote.
 std::string extractJsonString(const std::string& json, const std::vector<std::string>& keys);
 
-// Masks the string values of every secret key as "[redacted]". May mask more than needed,
-// never less: the quoted key is matched in value position too.
+// One masked part of a text. Content bytes [begin, end) are shown as [redacted]; a whole value
+// (number, literal, object, array) as "[redacted]" with quotes. begin == end is an empty string
+// value, still shown as [redacted].
+struct SecretSpan {
+    std::size_t begin;
+    std::size_t end;
+    bool whole;
+};
+
+// What redactJsonSecrets masks, sorted and disjoint, in positions of the given text: every value
+// of a secret key whatever its type (null stays), and every quoted text that follows a quoted
+// secret key name, its next ':' and its next '"', wherever that name stands.
+std::vector<SecretSpan> secretSpans(const std::string& json);
+
+// The text with every span of secretSpans masked. May mask more than needed, never less.
 std::string redactJsonSecrets(std::string json);
 
 } // namespace corvanta

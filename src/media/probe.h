@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace corvanta {
@@ -12,6 +13,7 @@ extern std::atomic<bool> g_liveKitProbeRunning;
 // The probe report posted with WM_CV_LIVEKIT_DONE; live records are counted for tests.
 struct LiveKitUiResult {
     std::wstring text;
+    std::uint64_t session = 0; // the sign-in session the probe was started in
     LiveKitUiResult();
     ~LiveKitUiResult();
     LiveKitUiResult(const LiveKitUiResult&) = delete;

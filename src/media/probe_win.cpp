@@ -21,7 +21,9 @@ namespace {
 
 std::atomic<long> g_liveResults{0};
 
-const wchar_t* yesNo(bool value) { return value ? L"ja" : L"nein"; }
+const wchar_t* yesNo(bool value) {
+    return value ? L"ja" : L"nein";
+}
 
 struct ProbeInput {
     HWND target = nullptr; // the main window, set once at its creation
@@ -29,6 +31,7 @@ struct ProbeInput {
     std::wstring path;
     std::string token;
     std::string room;
+    std::uint64_t session = 0;
 };
 
 std::wstring probeReport(const ProbeInput& input) {
@@ -81,6 +84,7 @@ void finish(HWND target, std::unique_ptr<LiveKitUiResult> result) {
 void runProbeWorker(const ProbeInput& input) noexcept {
     try {
         auto result = std::make_unique<LiveKitUiResult>();
+        result->session = input.session;
         result->text = probeReport(input);
         finish(input.target, std::move(result));
     } catch (...) {
@@ -88,17 +92,8 @@ void runProbeWorker(const ProbeInput& input) noexcept {
     }
 }
 
-} // namespace
-
-LiveKitUiResult::LiveKitUiResult() { ++g_liveResults; }
-LiveKitUiResult::~LiveKitUiResult() { --g_liveResults; }
-long liveLiveKitResults() { return g_liveResults.load(); }
-
-void runLiveKitProbeAsync() {
-    if (g_liveKitProbeRunning.exchange(true)) {
-        setOutput(L"LiveKit Probe laeuft bereits. Bitte warten.");
-        return;
-    }
+// Everything of a probe start up to the worker; `path` is set as soon as it is known.
+void startProbe(std::wstring& path) {
     const std::string account = narrow(getText(g_app.editUser));
     std::string room = narrow(getText(g_app.editRoom));
     if (room.empty() || room == "room optional") {
@@ -110,8 +105,7 @@ void runLiveKitProbeAsync() {
                                  .count();
         room = "native_win_" + std::to_string(seconds);
     }
-    std::wstring path = std::wstring(contract::api::kLiveKitHostToken) + L"?room=" +
-                        widen(queryEscape(room));
+    path = std::wstring(contract::api::kLiveKitHostToken) + L"?room=" + widen(queryEscape(room));
     if (!account.empty()) {
         path += L"&username=" + widen(queryEscape(account));
     }
@@ -125,23 +119,48 @@ void runLiveKitProbeAsync() {
               L"Kein WebView, kein Browser, kein app.html.");
     InvalidateRect(g_app.hwnd, nullptr, TRUE);
 
-    ProbeInput input{g_app.hwnd, backendOrigin() + path, path, g_app.token, room};
+    ProbeInput input{g_app.hwnd, backendOrigin() + path, path, g_app.token, room, currentSession()};
+    startWorker([input = std::move(input)] { runProbeWorker(input); });
+}
+
+} // namespace
+
+LiveKitUiResult::LiveKitUiResult() {
+    ++g_liveResults;
+}
+LiveKitUiResult::~LiveKitUiResult() {
+    --g_liveResults;
+}
+long liveLiveKitResults() {
+    return g_liveResults.load();
+}
+
+void runLiveKitProbeAsync() {
+    if (g_liveKitProbeRunning.exchange(true)) {
+        setOutput(L"LiveKit Probe laeuft bereits. Bitte warten.");
+        return;
+    }
+    std::wstring path;
     try {
-        startWorker([input = std::move(input)] { runProbeWorker(input); });
-    } catch (const std::exception&) {
+        startProbe(path);
+    } catch (...) {
+        // No worker runs, so nobody else would release the flag.
         g_liveKitProbeRunning.store(false);
-        g_app.statusText = L"LiveKit Probe: Probe konnte nicht gestartet werden.";
-        setOutput(L"Corvanta Native LiveKit Probe\r\n=============================\r\n\r\n"
-                  L"Token Request: " +
-                  path + L"\r\n\r\nFehler: Probe konnte nicht gestartet werden.");
+        try {
+            g_app.statusText = L"LiveKit Probe: Probe konnte nicht gestartet werden.";
+            setOutput(L"Corvanta Native LiveKit Probe\r\n=============================\r\n\r\n"
+                      L"Token Request: " +
+                      path + L"\r\n\r\nFehler: Probe konnte nicht gestartet werden.");
+        } catch (...) {
+        }
         InvalidateRect(g_app.hwnd, nullptr, TRUE);
     }
 }
 
 void handleLiveKitDone(LPARAM lParam) {
     const std::unique_ptr<LiveKitUiResult> result(reinterpret_cast<LiveKitUiResult*>(lParam));
-    if (!result) {
-        return;
+    if (!result || result->session != currentSession()) {
+        return; // started before a logout: meant for the previous user
     }
     g_app.statusText = L"LiveKit Probe abgeschlossen.";
     setOutput(result->text);

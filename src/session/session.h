@@ -4,9 +4,11 @@
 
 namespace corvanta::secure_session {
 
+// The session folder under APPDATA; empty when APPDATA is missing, empty or too long, and then
+// nothing is stored, read or deleted.
 std::wstring appDataDir();
 bool ensureDir(const std::wstring& folder);
-std::wstring sessionPath();
+std::wstring sessionPath(); // empty when appDataDir() is
 bool saveToken(const std::string& token, std::wstring* message);
 std::string loadToken(std::wstring* message);
 bool clearToken(std::wstring* message);

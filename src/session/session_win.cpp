@@ -18,6 +18,7 @@ constexpr DWORD kEnvUnits = 260;
 constexpr wchar_t kDescription[] = L"Corvanta Native Win Session";
 
 constexpr wchar_t kMsgNoFolder[] = L"Session-Verzeichnis konnte nicht erstellt werden.";
+constexpr wchar_t kMsgNoProfile[] = L"Session nicht gespeichert: APPDATA fehlt oder ist zu lang.";
 constexpr wchar_t kMsgNotProtected[] = L"Session konnte nicht geschuetzt werden.";
 constexpr wchar_t kMsgNotOpened[] = L"Session-Datei konnte nicht geschrieben werden.";
 constexpr wchar_t kMsgNotComplete[] =
@@ -62,7 +63,12 @@ bool saveTokenImpl(const std::string& token, std::wstring* message) {
     if (token.empty()) {
         return true;
     }
-    if (!ensureDir(appDataDir())) {
+    const std::wstring folder = appDataDir();
+    if (folder.empty()) {
+        fail(message, kMsgNoProfile);
+        return false;
+    }
+    if (!ensureDir(folder)) {
         fail(message, kMsgNoFolder);
         return false;
     }
@@ -93,9 +99,13 @@ bool saveTokenImpl(const std::string& token, std::wstring* message) {
 }
 
 std::string loadTokenImpl(std::wstring* message) {
+    const std::wstring path = sessionPath();
+    if (path.empty()) {
+        return {};
+    }
     std::vector<char> stored;
     {
-        std::ifstream in(std::filesystem::path(sessionPath()), std::ios::binary | std::ios::in);
+        std::ifstream in(std::filesystem::path(path), std::ios::binary | std::ios::in);
         if (!in.is_open()) {
             return {};
         }
@@ -125,8 +135,10 @@ std::wstring appDataDir() {
     wchar_t buffer[kEnvUnits] = {};
     const DWORD n = GetEnvironmentVariableW(L"APPDATA", buffer, kEnvUnits);
     // 0 means unset or empty; n >= the buffer size is the size needed when it did not fit.
+    // Without a profile folder there is no place for the session: the current folder may be
+    // anything, even shared, and a token left there would outlive the logout.
     if (n == 0 || n >= kEnvUnits) {
-        return L".";
+        return {};
     }
     return std::wstring(buffer, n) + L"\\CorvantaNativeWin";
 }
@@ -139,7 +151,8 @@ bool ensureDir(const std::wstring& folder) {
 }
 
 std::wstring sessionPath() {
-    return appDataDir() + L"\\session.dpapi";
+    const std::wstring folder = appDataDir();
+    return folder.empty() ? folder : folder + L"\\session.dpapi";
 }
 
 bool saveToken(const std::string& token, std::wstring* message) {
@@ -166,7 +179,11 @@ std::string loadToken(std::wstring* message) {
 
 bool clearToken(std::wstring* message) {
     try {
-        if (DeleteFileW(sessionPath().c_str())) {
+        const std::wstring path = sessionPath();
+        if (path.empty()) {
+            return true; // nothing can have been stored
+        }
+        if (DeleteFileW(path.c_str())) {
             return true;
         }
         const DWORD error = GetLastError();

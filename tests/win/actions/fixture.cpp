@@ -11,6 +11,10 @@ void failingStarter(std::function<void()>) {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
 }
 
+void oddlyFailingStarter(std::function<void()>) {
+    throw 42;
+}
+
 void ActionsTest::SetUp() {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -41,12 +45,16 @@ bool ActionsTest::waitForRequests(std::size_t n, int timeoutMs) {
     return window->pumpUntil([&] { return server.requestCount() >= n; }, timeoutMs);
 }
 
-std::wstring ActionsTest::sessionFile() const { return corvanta::secure_session::sessionPath(); }
+std::wstring ActionsTest::sessionFile() const {
+    return corvanta::secure_session::sessionPath();
+}
 
 bool ActionsTest::sessionFileExists() const {
     return GetFileAttributesW(sessionFile().c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void ActionsTest::signIn(const std::string& token) { window->signInForTest(token.c_str()); }
+void ActionsTest::signIn(const std::string& token) {
+    window->signInForTest(token.c_str());
+}
 
 } // namespace cvtest

@@ -13,7 +13,7 @@
 namespace cvtest {
 
 class ActionsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -33,5 +33,8 @@ protected:
 
 // A starter that cannot start threads.
 void failingStarter(std::function<void()>);
+// A starter that fails with something other than a thread error, as any failure on the way to
+// the worker would.
+void oddlyFailingStarter(std::function<void()>);
 
 } // namespace cvtest

@@ -13,12 +13,14 @@ using cvtest::Response;
 
 namespace {
 
-std::wstring text(HWND control) { return getText(control); }
+std::wstring text(HWND control) {
+    return getText(control);
+}
 
 } // namespace
 
 class LoginTest : public ActionsTest {
-protected:
+  protected:
     // Types the credentials and presses Login; waits until the answer is applied.
     void login(const wchar_t* user, const wchar_t* password, bool wait = true) {
         setText(g_app.editUser, user);
@@ -32,22 +34,23 @@ protected:
 
 TEST_F(LoginTest, RequestShapeAndBodyEscaping) {
     server.respond({401, R"({"error":"nein"})"});
-    login(L"a\"b\\c M\u00FCller", L"p\"w\n");
+    login(L"a\"b\\c M\u00FCller", L"p\"w\n\x01");
     const auto reqs = server.requests();
     ASSERT_EQ(reqs.size(), 1u);
     EXPECT_EQ(reqs[0].requestLine, "POST /api/auth/login HTTP/1.1");
     EXPECT_FALSE(reqs[0].header("Authorization").has_value());
     EXPECT_EQ(reqs[0].header("Content-Type").value_or(""), "application/json");
     EXPECT_EQ(reqs[0].body,
-              "{\"identifier\":\"a\\\"b\\\\c M\xC3\xBCller\",\"password\":\"p\\\"w\\n\"}");
+              "{\"identifier\":\"a\\\"b\\\\c M\xC3\xBCller\",\"password\":\"p\\\"w\\n\\u0001\"}");
 }
 
 TEST_F(LoginTest, SuccessOpensTheChosenStartScreenAndStoresTheSession) {
     for (int choice : {ID_BTN_START_COMMUNITY, ID_BTN_START_TREVACAST}) {
-        window->command(choice);
-        server.respond({200, R"({"user":{"name":"demo"},"accessToken":"tok-\u00e4"})"});
-        login(L"demo", L"secret");
         const bool studio = choice == ID_BTN_START_TREVACAST;
+        window->command(choice);
+        server.respond(
+            {studio ? 201 : 200, R"({"user":{"name":"demo"},"accessToken":"tok-\u00e4"})"});
+        login(L"demo", L"secret");
         EXPECT_FALSE(g_app.showLogin);
         EXPECT_EQ(g_app.screen, studio ? Screen::Trevacast : Screen::Community);
         EXPECT_EQ(g_app.statusText, studio ? L"Login erfolgreich. Start: Trevacast."
@@ -92,6 +95,12 @@ TEST_F(LoginTest, FailuresStayOnTheLoginCard) {
     };
     const Case cases[] = {
         {{401, R"({"error":"falsch","password":"x"})"}, L"Login fehlgeschlagen (HTTP 401)"},
+        // A token in a rejection is no sign-in (a challenge, or a server error page).
+        {{403, R"({"error":"mfa_required","token":"geheim-403"})"},
+         L"Login fehlgeschlagen (HTTP 403)"},
+        {{401, R"({"accessToken":"geheim-401"})"}, L"Login fehlgeschlagen (HTTP 401)"},
+        {{500, R"({"jwt":"geheim-500"})"}, L"Login fehlgeschlagen (HTTP 500)"},
+        {{302, R"({"token":"geheim-302"})"}, L"Login fehlgeschlagen (HTTP 302)"},
         {{200, R"({"user":"demo"})"}, L"Login fehlgeschlagen (HTTP 200)"},
         {{200, R"({"token":null,"user":"bogus"})"}, L"Login fehlgeschlagen (HTTP 200)"},
         {{200, R"({"type":"token","id":"7"})"}, L"Login fehlgeschlagen (HTTP 200)"},
@@ -110,8 +119,9 @@ TEST_F(LoginTest, FailuresStayOnTheLoginCard) {
                   std::wstring::npos);
         EXPECT_FALSE(cvtest::isShown(g_app.output));
         EXPECT_TRUE(cvtest::isShown(g_app.editUser));
+        EXPECT_EQ(window->output().find(L"Token: empfangen"), std::wstring::npos);
+        EXPECT_EQ(window->output().find(L"geheim"), std::wstring::npos);
     }
-    EXPECT_EQ(window->output().find(L"bogus"), std::wstring::npos);
 }
 
 TEST_F(LoginTest, TransportFailureAndThreadFailure) {
@@ -120,11 +130,14 @@ TEST_F(LoginTest, TransportFailureAndThreadFailure) {
     EXPECT_EQ(g_app.loginMessage, L"Login fehlgeschlagen: HTTP Request fehlgeschlagen.");
     EXPECT_TRUE(g_app.showLogin);
 
-    setWorkerStarterForTests(cvtest::failingStarter);
-    login(L"demo", L"pw");
-    EXPECT_EQ(g_app.loginMessage, L"Login fehlgeschlagen: Request konnte nicht gestartet werden.");
-    EXPECT_FALSE(g_app.loginBusy);
-    EXPECT_TRUE(IsWindowEnabled(g_app.btnLogin));
+    for (const auto starter : {cvtest::failingStarter, cvtest::oddlyFailingStarter}) {
+        setWorkerStarterForTests(starter);
+        login(L"demo", L"pw");
+        EXPECT_EQ(g_app.loginMessage,
+                  L"Login fehlgeschlagen: Request konnte nicht gestartet werden.");
+        EXPECT_FALSE(g_app.loginBusy);
+        EXPECT_TRUE(IsWindowEnabled(g_app.btnLogin));
+    }
 }
 
 TEST_F(LoginTest, EmptyFieldsSendNothing) {
@@ -179,14 +192,27 @@ TEST_F(LoginTest, ALateAnswerAfterLogoutChangesNothing) {
 }
 
 TEST_F(LoginTest, AStoreFailureStillSignsInAndSaysSo) {
-    // APPDATA below a folder that does not exist: the session folder cannot be created.
-    SetEnvironmentVariableW(L"APPDATA", (appData + L"\\missing\\deeper").c_str());
-    server.respond({200, R"({"accessToken":"t1"})"});
-    login(L"demo", L"pw");
-    EXPECT_FALSE(g_app.showLogin);
-    EXPECT_EQ(g_app.token, "t1");
-    EXPECT_EQ(g_app.statusText, L"Login erfolgreich. Start: Community. Hinweis: "
-                                L"Session-Verzeichnis konnte nicht erstellt werden.");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        // APPDATA below a folder that does not exist: the session folder cannot be created.
+        {L"\\missing\\deeper", L"Session-Verzeichnis konnte nicht erstellt werden."},
+        // No APPDATA at all: nothing goes to the current folder instead.
+        {nullptr, L"Session nicht gespeichert: APPDATA fehlt oder ist zu lang."},
+    };
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    SetCurrentDirectoryW(appData.c_str());
+    for (const auto& [below, notice] : cases) {
+        SetEnvironmentVariableW(L"APPDATA", below ? (appData + below).c_str() : nullptr);
+        server.respond({200, R"({"accessToken":"t1"})"});
+        login(L"demo", L"pw");
+        EXPECT_FALSE(g_app.showLogin);
+        EXPECT_EQ(g_app.token, "t1");
+        EXPECT_EQ(g_app.statusText,
+                  std::wstring(L"Login erfolgreich. Start: Community. Hinweis: ") + notice);
+        EXPECT_EQ(GetFileAttributesW(L"session.dpapi"), INVALID_FILE_ATTRIBUTES);
+        doLogout();
+    }
+    SetCurrentDirectoryW(cwd);
     SetEnvironmentVariableW(L"APPDATA", appData.c_str());
 }
 

@@ -11,12 +11,12 @@ using cvtest::ActionsTest;
 using cvtest::Response;
 
 class ProbeTest : public ActionsTest {
-protected:
+  protected:
     // Presses LiveKit and waits for the report.
     std::wstring probe() {
         window->command(ID_BTN_LIVEKIT);
-        EXPECT_TRUE(window->pumpUntil(
-            [] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }));
+        EXPECT_TRUE(
+            window->pumpUntil([] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }));
         return window->output();
     }
     void TearDown() override {
@@ -37,7 +37,8 @@ TEST_F(ProbeTest, RoomAndQueryRules) {
     setText(g_app.editRoom, L"");
     probe();
     const std::string target = server.requests().back().target();
-    EXPECT_TRUE(std::regex_match(target, std::regex(R"(/api/livekit/host-token\?room=native_win_\d{9,})")))
+    EXPECT_TRUE(
+        std::regex_match(target, std::regex(R"(/api/livekit/host-token\?room=native_win_\d{9,})")))
         << target;
 
     setText(g_app.editUser, L"demo@corvanta.test");
@@ -50,7 +51,8 @@ TEST_F(ProbeTest, RoomAndQueryRules) {
 }
 
 TEST_F(ProbeTest, StartTextAndSuccessReportLineByLine) {
-    Response held{200, R"({"token":"SECRET-T","url":"wss://media.test","room":"r1","identity":"demo"})"};
+    Response held{200,
+                  R"({"token":"SECRET-T","url":"wss://media.test","room":"r1","identity":"demo"})"};
     held.holdUntilReleased = true;
     server.respond(held);
     setText(g_app.editUser, L"demo");
@@ -63,7 +65,8 @@ TEST_F(ProbeTest, StartTextAndSuccessReportLineByLine) {
     EXPECT_EQ(g_app.statusText, L"LiveKit Probe: Host-Token wird geholt.");
     ASSERT_TRUE(server.waitForRequests(1, 5000));
     server.release();
-    ASSERT_TRUE(window->pumpUntil([] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }));
+    ASSERT_TRUE(
+        window->pumpUntil([] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }));
     EXPECT_EQ(window->output(),
               L"Corvanta Native LiveKit Probe\r\n"
               L"=============================\r\n\r\n"
@@ -98,9 +101,11 @@ TEST_F(ProbeTest, PartialErrorAndFailedAnswers) {
 
     server.respond({403, R"({"error":"verboten","token":"LEAKED","apiSecret":"S"})"});
     out = probe();
-    EXPECT_NE(out.find(L"HTTP Status: 403\r\n\r\nToken Endpoint hat nicht erfolgreich geantwortet:\r\n"
-                       L"{\"error\":\"verboten\",\"token\":\"[redacted]\",\"apiSecret\":\"[redacted]\"}\r\n"),
-              std::wstring::npos);
+    EXPECT_NE(
+        out.find(
+            L"HTTP Status: 403\r\n\r\nToken Endpoint hat nicht erfolgreich geantwortet:\r\n"
+            L"{\"error\":\"verboten\",\"token\":\"[redacted]\",\"apiSecret\":\"[redacted]\"}\r\n"),
+        std::wstring::npos);
     EXPECT_EQ(out.find(L"LEAKED"), std::wstring::npos);
     EXPECT_EQ(out.find(L"SDK einkompiliert"), std::wstring::npos);
 
@@ -120,21 +125,25 @@ TEST_F(ProbeTest, OneProbeAtATime) {
     EXPECT_EQ(window->output(), L"LiveKit Probe laeuft bereits. Bitte warten.");
     EXPECT_EQ(g_app.statusText, L"LiveKit Probe: Host-Token wird geholt.");
     server.release();
-    ASSERT_TRUE(window->pumpUntil([] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }));
+    ASSERT_TRUE(
+        window->pumpUntil([] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }));
     EXPECT_EQ(server.requestCount(), 1u);
     server.respond({200, R"({"token":"t"})"});
     probe();
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
-TEST_F(ProbeTest, AThreadThatCannotStartReleasesTheFlag) {
-    setWorkerStarterForTests(cvtest::failingStarter);
-    window->command(ID_BTN_LIVEKIT);
-    EXPECT_FALSE(g_liveKitProbeRunning.load());
-    const std::wstring out = window->output();
-    const std::wstring tail = L"Fehler: Probe konnte nicht gestartet werden.";
-    ASSERT_GE(out.size(), tail.size());
-    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+TEST_F(ProbeTest, AProbeThatCannotStartReleasesTheFlag) {
+    for (const auto starter : {cvtest::failingStarter, cvtest::oddlyFailingStarter}) {
+        setWorkerStarterForTests(starter);
+        window->command(ID_BTN_LIVEKIT);
+        EXPECT_FALSE(g_liveKitProbeRunning.load());
+        const std::wstring out = window->output();
+        const std::wstring tail = L"Fehler: Probe konnte nicht gestartet werden.";
+        ASSERT_GE(out.size(), tail.size());
+        EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
+        EXPECT_EQ(g_app.statusText, L"LiveKit Probe: Probe konnte nicht gestartet werden.");
+    }
     setWorkerStarterForTests(nullptr);
     server.respond({200, R"({"token":"t"})"});
     probe();

@@ -2,6 +2,7 @@
 
 #include "actions/actions.h"
 #include "backend/requests.h"
+#include "media/probe.h"
 #include "shell/ids.h"
 #include "shell/window.h"
 
@@ -106,12 +107,38 @@ TEST_F(ActionsTest, ResultsForADestroyedWindowAreFreed) {
     window = std::make_unique<cvtest::MainWindow>();
 }
 
+// One user's answers never reach the next user's screen.
+TEST_F(ActionsTest, AnswersStartedBeforeALogoutAreDropped) {
+    Response held{200, R"({"messages":["fuer den ersten Nutzer"],"token":"t"})"};
+    held.holdUntilReleased = true;
+    server.setHandler([held](const cvtest::Request&) { return held; });
+    signIn("first");
+    window->command(ID_NAV_DM);
+    window->command(ID_BTN_REFRESH);
+    window->command(ID_BTN_LIVEKIT);
+    ASSERT_TRUE(server.waitForRequests(1, 5000));
+    window->command(ID_BTN_LOGOUT);
+    signIn("second");
+    setOutput(L"zweiter Nutzer");
+    const std::wstring status = g_app.statusText;
+    server.release();
+    ASSERT_TRUE(window->pumpUntil([this] {
+        return server.requestCount() == 2 && !g_liveKitProbeRunning.load() &&
+               liveHttpCompletions() == 0 && liveLiveKitResults() == 0;
+    }));
+    window->pump(100);
+    EXPECT_EQ(window->output(), L"zweiter Nutzer");
+    EXPECT_EQ(g_app.statusText, status);
+    EXPECT_EQ(g_app.token, "second");
+}
+
 TEST_F(ActionsTest, AThreadThatCannotStartGivesAnOrdinaryFailureReport) {
     signIn();
     setWorkerStarterForTests(cvtest::failingStarter);
     runHttpAsync(L"Wallet", L"GET", L"/api/me/wallet", "", true);
     ASSERT_TRUE(waitForOutput(L"Antwort:"));
-    EXPECT_EQ(g_app.statusText, L"Letzter Request: HTTP 0 (Request konnte nicht gestartet werden.)");
+    EXPECT_EQ(g_app.statusText,
+              L"Letzter Request: HTTP 0 (Request konnte nicht gestartet werden.)");
     const std::wstring out = window->output();
     EXPECT_NE(out.find(L"Status: 0\r\nFehler: Request konnte nicht gestartet werden.\r\n"),
               std::wstring::npos);
@@ -130,8 +157,8 @@ TEST_F(ActionsTest, TheWindowAnswersWhileARequestStalls) {
     std::atomic<bool> answered{false};
     std::thread probe([&] {
         DWORD_PTR result = 0;
-        answered = SendMessageTimeoutW(g_app.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300,
-                                       &result) != 0;
+        answered =
+            SendMessageTimeoutW(g_app.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, &result) != 0;
     });
     window->pumpUntil([&] { return answered.load(); }, 1000);
     probe.join();

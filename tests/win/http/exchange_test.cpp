@@ -1,5 +1,6 @@
 // The exchange against a real loopback server: what goes on the wire and what comes back.
 #include "backend/http.h"
+#include "backend/text_win.h"
 
 #include "support/loopback_server.h"
 
@@ -286,4 +287,26 @@ TEST(Exchange, ConcurrentExchangesKeepTheirOwnAnswers) {
         EXPECT_EQ(results[i].status, 200u);
         EXPECT_EQ(results[i].body, "/api/n/" + std::to_string(i));
     }
+}
+
+// A redirect is the answer: neither the token nor the password may follow it to another host.
+TEST(Exchange, RedirectsAreNeverFollowed) {
+    LoopbackServer origin;
+    LoopbackServer other;
+    other.setHandler([](const Request&) { return Response{200, R"({"stolen":true})"}; });
+    for (const int status : {301, 302, 303, 307, 308}) {
+        for (const auto& [method, body] :
+             {std::pair{L"GET", ""}, std::pair{L"POST", R"({"password":"pw"})"}}) {
+            Response moved{status, R"({"moved":true})"};
+            moved.headers = {"Location: " + narrow(other.origin()) + "/steal"};
+            origin.respond(moved);
+            const HttpResult result =
+                requestWinHttp(method, origin.origin() + L"/api/auth/login", body, "tok-1");
+            EXPECT_EQ(result.status, static_cast<std::uint32_t>(status)) << status;
+            EXPECT_EQ(result.body, R"({"moved":true})") << status;
+            EXPECT_EQ(result.error, "") << status;
+        }
+    }
+    EXPECT_EQ(origin.requestCount(), 10u);
+    EXPECT_EQ(other.requestCount(), 0u);
 }

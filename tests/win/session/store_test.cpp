@@ -260,16 +260,14 @@ TEST_F(SessionStore, PathsFollowAppDataAndFallBackToCurrentDirectory) {
     EXPECT_EQ(appDataDir(), longest + L"\\CorvantaNativeWin");
     EXPECT_EQ(sessionPath(), longest + L"\\CorvantaNativeWin\\session.dpapi");
 
-    for (const std::wstring& unusable :
-         {longest + L"y", std::wstring(1000, L'z'), std::wstring()}) {
+    for (const std::optional<std::wstring>& unusable :
+         {std::optional<std::wstring>(longest + L"y"),
+          std::optional<std::wstring>(std::wstring(1000, L'z')),
+          std::optional<std::wstring>(std::wstring()), std::optional<std::wstring>()}) {
         setAppData(unusable);
-        EXPECT_EQ(appDataDir(), L".") << unusable.size() << " units";
-        EXPECT_EQ(sessionPath(), L".\\session.dpapi") << unusable.size() << " units";
+        EXPECT_EQ(appDataDir(), L"");
+        EXPECT_EQ(sessionPath(), L"");
     }
-
-    setAppData(std::nullopt);
-    EXPECT_EQ(appDataDir(), L".");
-    EXPECT_EQ(sessionPath(), L".\\session.dpapi");
 }
 
 TEST_F(SessionStore, EnsureDirCreatesOnlyTheLastLevel) {
@@ -440,18 +438,24 @@ TEST_F(SessionStore, ClearReportsAFileThatCannotBeDeleted) {
     EXPECT_TRUE(isDirectory(file()));
 }
 
-TEST_F(SessionStore, WithoutAppDataTheFileLivesInTheCurrentDirectory) {
-    setAppData(std::nullopt);
+// The current folder may be anything; a session there would outlive the logout.
+TEST_F(SessionStore, WithoutAppDataNothingIsStoredAndTheCurrentFolderIsLeftAlone) {
     ASSERT_TRUE(SetCurrentDirectoryW(root_.c_str()));
-    std::wstring message = kKept;
-    ASSERT_TRUE(saveToken("hier", &message));
-    EXPECT_EQ(message, kKept);
-    EXPECT_TRUE(exists(root_ + L"\\session.dpapi"));
-    EXPECT_FALSE(exists(folder())) << "no subfolder in the fallback";
-    EXPECT_EQ(loadToken(&message), "hier");
-    EXPECT_TRUE(clearToken(&message));
-    EXPECT_FALSE(exists(root_ + L"\\session.dpapi"));
-    EXPECT_EQ(message, kKept);
+    const std::wstring stranger = root_ + L"\\session.dpapi";
+    writeBytes(stranger, "fremd");
+    for (const std::optional<std::wstring>& unusable :
+         {std::optional<std::wstring>(), std::optional<std::wstring>(std::wstring(300, L'x'))}) {
+        setAppData(unusable);
+        std::wstring message = kKept;
+        EXPECT_FALSE(saveToken("hier", &message));
+        EXPECT_EQ(message, L"Session nicht gespeichert: APPDATA fehlt oder ist zu lang.");
+        message = kKept;
+        EXPECT_EQ(loadToken(&message), "");
+        EXPECT_TRUE(clearToken(&message));
+        EXPECT_EQ(message, kKept);
+        EXPECT_EQ(readBytes(stranger), "fremd");
+        EXPECT_FALSE(exists(folder()));
+    }
 }
 
 TEST_F(SessionStore, AWriteThatNeverReachesTheDiskIsReported) {
