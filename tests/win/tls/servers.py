@@ -41,7 +41,6 @@ class Tripwire(socketserver.ThreadingTCPServer):
     client that should have refused the server sees a completed exchange."""
 
     daemon_threads = True
-    allow_reuse_address = False
 
     def __init__(self, context):
         self.context = context
@@ -145,7 +144,6 @@ def main(argv):
         "legacy": serve(Tripwire(context(cert_dir, "localhost", legacy=True))),
     }
     ledger = serve(ThreadingHTTPServer((backend.LOOPBACK, 0), ledger_for(tripwires)))
-    ledger.daemon_threads = True
     print("backend %s" % dev.origin)
     for name, wire in tripwires.items():
         print("%s https://%s:%d" % (name, backend.TLS_HOST, wire.server_address[1]))
