@@ -80,6 +80,105 @@ set_wine_window_management() {
         </dev/null >/dev/null 2>&1 || true
 }
 
+# The development CA and the localhost certificate it issues, for the HTTPS development backend.
+# Kept under build/ (never committed), made once and made anew when missing or about to expire.
+# The CA is trusted only inside the project's Wine prefix (trust_dev_ca), never on the host.
+DEV_TLS="$ROOT/build/dev-tls"
+DEV_CERT_MARGIN=$((30 * 24 * 3600))
+
+# True when the certificate exists and stays valid for another 30 days.
+cert_fresh() {
+    [ -f "$1" ] && openssl x509 -in "$1" -noout -checkend "$DEV_CERT_MARGIN" >/dev/null 2>&1
+}
+
+# One configuration for the CA and what it issues, so the host's openssl.cnf does not matter.
+# openssl reads the whole file on every call: set CV_CERT_HOST for each one.
+write_dev_tls_config() {
+    mkdir -p "$DEV_TLS/issued"
+    touch "$DEV_TLS/index.txt"
+    cat >"$DEV_TLS/openssl.cnf" <<CNF
+[req]
+distinguished_name = dn
+prompt = no
+[dn]
+CN = unused
+[ca_cert]
+basicConstraints = critical, CA:TRUE, pathlen:0
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+[ca]
+default_ca = dev_ca
+[dev_ca]
+dir = $DEV_TLS
+database = \$dir/index.txt
+new_certs_dir = \$dir/issued
+certificate = \$dir/ca.pem
+private_key = \$dir/ca.key
+rand_serial = yes
+default_md = sha256
+policy = any_name
+unique_subject = no
+[any_name]
+commonName = supplied
+[server_cert]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature, keyEncipherment
+extendedKeyUsage = serverAuth
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+subjectAltName = DNS:\$ENV::CV_CERT_HOST
+CNF
+}
+
+# issue_dev_cert PATH HOST [START END]: PATH.key and PATH.pem, a server certificate for the DNS
+# name HOST issued by the development CA; valid for a year, or from START to END (YYYYMMDDHHMMSSZ).
+issue_dev_cert() {
+    local out="$1" host="$2" validity=(-days 365)
+    [ $# -lt 4 ] || validity=(-startdate "$3" -enddate "$4")
+    (
+        umask 077
+        CV_CERT_HOST="$host" openssl req -new -newkey rsa:2048 -nodes -config "$DEV_TLS/openssl.cnf" \
+            -subj "/CN=$host" \
+            -keyout "$out.key" -out "$out.csr" 2>/dev/null
+    ) || return 1
+    CV_CERT_HOST="$host" openssl ca -batch -notext -config "$DEV_TLS/openssl.cnf" \
+        -extensions server_cert -in "$out.csr" -out "$out.pem" "${validity[@]}" >/dev/null 2>&1
+    local status=$?
+    # openssl ca also files a copy of each certificate; nothing reads them.
+    rm -f "$out.csr" "$DEV_TLS"/issued/*.pem
+    return $status
+}
+
+ensure_dev_certs() {
+    ensure_packages openssl:openssl
+    write_dev_tls_config
+    if ! cert_fresh "$DEV_TLS/ca.pem" || [ ! -f "$DEV_TLS/ca.key" ]; then
+        say "creating the development CA in $DEV_TLS"
+        (
+            umask 077
+            CV_CERT_HOST=localhost openssl req -x509 -newkey rsa:2048 -nodes \
+                -config "$DEV_TLS/openssl.cnf" \
+                -extensions ca_cert -subj "/CN=Corvanta Development CA" -days 3650 \
+                -keyout "$DEV_TLS/ca.key" -out "$DEV_TLS/ca.pem" 2>/dev/null
+        ) || die "openssl could not create the development CA"
+        rm -f "$DEV_TLS/localhost.pem"
+    fi
+    if ! cert_fresh "$DEV_TLS/localhost.pem" || [ ! -f "$DEV_TLS/localhost.key" ] ||
+        ! openssl verify -CAfile "$DEV_TLS/ca.pem" "$DEV_TLS/localhost.pem" >/dev/null 2>&1; then
+        say "issuing the localhost certificate of the development backend"
+        issue_dev_cert "$DEV_TLS/localhost" localhost ||
+            die "openssl could not issue the localhost certificate"
+    fi
+}
+
+# Adds the development CA to the CurrentUser Root store of $WINEPREFIX; idempotent.
+trust_dev_ca() {
+    local tool="$BUILD_WIN/CorvantaTrustCa.exe"
+    [ -f "$tool" ] || die "missing $tool (scripts/build makes it)"
+    wine "$tool" "$(winepath -w "$DEV_TLS/ca.pem" 2>/dev/null)" </dev/null >/dev/null ||
+        die "the development CA could not be trusted in $WINEPREFIX"
+}
+
 # clang with the libFuzzer and sanitizer runtimes (Debian ships them apart from the compiler).
 ensure_fuzz_tools() {
     ensure_packages clang++:clang

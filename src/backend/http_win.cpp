@@ -24,6 +24,10 @@ constexpr const char* kErrConnect = "Verbindung konnte nicht erstellt werden.";
 constexpr const char* kErrRequest = "Request konnte nicht erstellt werden.";
 constexpr const char* kErrSend = "HTTP Request fehlgeschlagen.";
 
+#ifndef WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3
+#define WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3 0x00002000
+#endif
+
 // Owns one WinHTTP handle. Declared in opening order, so locals close in reverse order.
 class InternetHandle {
   public:
@@ -42,6 +46,22 @@ class InternetHandle {
   private:
     HINTERNET handle_;
 };
+
+// TLS 1.2 and newer only: left to itself the service also completes a TLS 1.0 handshake, and the
+// password would travel over it. Systems that do not know TLS 1.3 refuse the combined flags.
+// False when no setting took: the session must not be used then.
+bool restrictToModernTls(HINTERNET session) {
+    constexpr DWORD kChoices[] = {WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 |
+                                      WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3,
+                                  WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2};
+    for (DWORD protocols : kChoices) {
+        if (WinHttpSetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                             sizeof(protocols))) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // A token is sent inside a header line; a line break in it would add headers of its own.
 bool fitsInHeader(const std::string& token) {
@@ -88,7 +108,7 @@ void exchange(const std::wstring& method, const std::wstring& url, const std::st
 
     InternetHandle session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session) {
+    if (!session || !restrictToModernTls(session.get())) {
         result.error = kErrSession;
         return;
     }

@@ -4,12 +4,16 @@ import io
 import json
 import os
 import re
+import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import sys
+import tempfile
 import threading
 import unittest
+import warnings
 import urllib.error
 import urllib.parse
 import urllib.request
@@ -423,6 +427,28 @@ class LogTest(BackendCase):
         self.assertNotIn("\x1b", lines[0])
 
 
+def serve_and_stop(test, args, origin_pattern, visit, sig=signal.SIGTERM):
+    """Runs server.py with args, checks the origin it announces, hands it to visit(), stops the
+    server with sig and checks that it ended cleanly, having logged the social rooms request."""
+    proc = subprocess.Popen([sys.executable, str(SERVER_PY)] + args, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+    try:
+        first = proc.stdout.readline()
+        match = re.fullmatch(r"listening on (%s)\n" % origin_pattern, first)
+        test.assertTrue(match, first)
+        visit(match.group(1))
+        proc.send_signal(sig)
+        out, err = proc.communicate(timeout=10)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.communicate()
+    test.assertEqual(proc.returncode, 0, err)
+    test.assertEqual(out, "")
+    test.assertIn("GET /api/rooms/social 200", err)
+    test.assertNotIn("Traceback", err)
+
+
 class ProcessTest(unittest.TestCase):
     def run_script(self, *args):
         return subprocess.run([sys.executable, str(SERVER_PY)] + list(args), capture_output=True,
@@ -440,35 +466,65 @@ class ProcessTest(unittest.TestCase):
     def test_busy_port_is_reported(self):
         holder = backend.start_in_thread(log_stream=io.StringIO())
         self.addCleanup(backend.shutdown, holder)
-        done = self.run_script("--port", str(holder.port))
+        done = self.run_script("--http", "--port", str(holder.port))
         self.assertEqual(done.returncode, 1)
         self.assertIn("cannot listen", done.stderr)
         self.assertEqual(done.stdout, "")
 
     @unittest.skipIf(os.name == "nt", "signals are POSIX here")
     def test_announces_its_port_serves_and_stops_cleanly(self):
+        def visit(origin):
+            with OPENER.open(origin + "/api/rooms/social", timeout=10) as answer:
+                self.assertEqual(answer.status, 200)
+
         for sig in (signal.SIGTERM, signal.SIGINT):
             with self.subTest(signal=sig.name):
-                proc = subprocess.Popen([sys.executable, str(SERVER_PY), "--port", "0",
-                                         "--host", "localhost"], stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, text=True)
-                try:
-                    first = proc.stdout.readline()
-                    match = re.fullmatch(r"listening on http://127\.0\.0\.1:(\d+)\n", first)
-                    self.assertTrue(match, first)
-                    url = "http://127.0.0.1:%s/api/rooms/social" % match.group(1)
-                    with OPENER.open(url, timeout=10) as answer:
-                        self.assertEqual(answer.status, 200)
-                    proc.send_signal(sig)
-                    out, err = proc.communicate(timeout=10)
-                finally:
-                    if proc.poll() is None:
-                        proc.kill()
-                        proc.communicate()
-                self.assertEqual(proc.returncode, 0, err)
-                self.assertEqual(out, "")
-                self.assertIn("GET /api/rooms/social 200", err)
-                self.assertNotIn("Traceback", err)
+                serve_and_stop(self, ["--http", "--port", "0", "--host", "localhost"],
+                               r"http://127\.0\.0\.1:\d+", visit, sig)
+
+
+@unittest.skipUnless(shutil.which("openssl"), "openssl makes the test certificate")
+class TlsProcessTest(unittest.TestCase):
+    def setUp(self):
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        self.cert = os.path.join(folder.name, "localhost.pem")
+        self.key = os.path.join(folder.name, "localhost.key")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                        "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
+                        "-keyout", self.key, "-out", self.cert], check=True,
+                       capture_output=True, timeout=60)
+
+    @unittest.skipIf(os.name == "nt", "signals are POSIX here")
+    def test_serves_https_on_localhost_from_tls_1_2_on(self):
+        def visit(origin):
+            url = origin + "/api/rooms/social"
+            trusting = ssl.create_default_context(cafile=self.cert)
+            with urllib.request.urlopen(url, timeout=10, context=trusting) as answer:
+                self.assertEqual(answer.status, 200)
+            # A client that would settle for TLS 1.1 (the low security level lets it offer it).
+            legacy = ssl.create_default_context(cafile=self.cert)
+            legacy.set_ciphers("DEFAULT:@SECLEVEL=0")
+            with warnings.catch_warnings():
+                warnings.simplefilter("ignore", DeprecationWarning)
+                legacy.minimum_version = ssl.TLSVersion.TLSv1
+                legacy.maximum_version = ssl.TLSVersion.TLSv1_1
+            with self.assertRaises((ssl.SSLError, urllib.error.URLError)):
+                urllib.request.urlopen(url, timeout=10, context=legacy)
+
+        serve_and_stop(self, ["--port", "0", "--cert", self.cert, "--key", self.key],
+                       r"https://localhost:\d+", visit)
+
+    def test_a_missing_certificate_is_reported_not_served_plain(self):
+        for args in [("--cert", self.cert + ".missing", "--key", self.key),
+                     ("--cert", self.cert, "--key", self.cert)]:
+            with self.subTest(args=args):
+                done = subprocess.run([sys.executable, str(SERVER_PY), "--port", "0"] + list(args),
+                                      capture_output=True, text=True, timeout=30)
+                self.assertEqual(done.returncode, 1)
+                self.assertEqual(done.stdout, "")
+                self.assertIn("--http", done.stderr)
+                self.assertNotIn("Traceback", done.stderr)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end: the real program under Wine against the development backend, driven through its
+# End-to-end: the real program under Wine against the development backend over HTTPS (its
+# certificate from the development CA, trusted in the project's prefix), driven through its
 # window by CorvantaTour.exe. Needs an X display and the project's Wine prefix: scripts/test runs
 # it under Xvfb with a warm wineserver. Ends non-zero when a check fails.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
@@ -12,6 +13,8 @@ TOUR="$BUILD_WIN/CorvantaTour.exe"
 command -v python3 >/dev/null || die "python3 is needed for the development backend"
 wine_env
 [ -f "$WINEPREFIX/system.reg" ] || die "no Wine prefix at $WINEPREFIX (scripts/test creates it)"
+ensure_dev_certs
+trust_dev_ca
 
 work="$(mktemp -d)"
 backend=""
@@ -37,6 +40,10 @@ for _ in $(seq 1 100); do
 done
 origin="$(sed -n 's/^listening on //p' "$work/out" | head -n 1)"
 [ -n "$origin" ] || die "the development backend did not start within 10 s"
+case "$origin" in
+    https://localhost:*) ;;
+    *) die "the development backend serves $origin, not HTTPS on localhost" ;;
+esac
 echo "e2e: backend at $origin"
 
 CORVANTA_ORIGIN="$origin" wine "$PROGRAM" </dev/null >/dev/null 2>&1 &
@@ -68,7 +75,7 @@ drive "a wrong password stays on the login card" check-login demo falsch --expec
 logged "the backend refused the wrong password" "POST /api/auth/login 401"
 drive "the demo account signs in" check-login demo corvanta-demo
 logged "the backend accepted the demo account" "POST /api/auth/login 200"
-drive "Refresh on Wallet puts the wallet answer into the output box" check-wallet
+drive "Refresh on Wallet over HTTPS puts the wallet answer into the output box" check-wallet "$origin"
 logged "the wallet came from the backend" "GET /api/me/wallet 200"
 drive "the program closes" close
 

@@ -3,8 +3,10 @@
 
 Answers every request the desktop client sends with plausible data held in memory, so the
 program can be used and shown without the platform. Loopback only; standard library only.
+HTTPS by default, with the localhost certificate that the project's scripts issue under build/.
 
-    python3 tools/dev-backend/server.py [--port N] [--host 127.0.0.1]
+    python3 tools/dev-backend/server.py [--port N] [--host 127.0.0.1] [--cert PEM --key PEM]
+    python3 tools/dev-backend/server.py --http [--port N]
 """
 
 import argparse
@@ -17,6 +19,7 @@ import re
 import secrets
 import signal
 import socketserver
+import ssl
 import sys
 import threading
 from datetime import datetime, timedelta, timezone
@@ -25,6 +28,10 @@ from urllib.parse import parse_qs, unquote, urlsplit
 
 DEFAULT_PORT = 8787
 LOOPBACK = "127.0.0.1"
+# The certificate names localhost: a TLS client checks it against the host name it dialled.
+TLS_HOST = "localhost"
+DEV_TLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "build", "dev-tls")
+HANDSHAKE_TIMEOUT = 15
 MAX_BODY = 64 * 1024
 MAX_ROOM = 128
 MEDIA_URL = "wss://livekit.corvanta.test"
@@ -445,11 +452,25 @@ class DevServer(ThreadingHTTPServer):
     # On Windows SO_REUSEADDR lets a second server take a port already in use.
     allow_reuse_address = os.name != "nt"
 
-    def __init__(self, port, log_stream=None):
+    def __init__(self, port, log_stream=None, tls=None):
         self.log_stream = log_stream
         self.log_lock = threading.Lock()
         self.app = App()
+        self.tls = tls
         super().__init__((LOOPBACK, port), Handler)
+
+    def finish_request(self, request, client_address):
+        if self.tls is None:
+            super().finish_request(request, client_address)
+            return
+        # The handshake runs on the connection's own thread, so a stalled client blocks no other.
+        # Wrapping takes the socket over: the TLS socket is the one to shut down and close.
+        request.settimeout(HANDSHAKE_TIMEOUT)
+        tls = self.tls.wrap_socket(request, server_side=True)
+        try:
+            super().finish_request(tls, client_address)
+        finally:
+            self.shutdown_request(tls)
 
     def server_bind(self):
         # HTTPServer.server_bind would look up the host's FQDN, which can stall on some machines.
@@ -459,6 +480,12 @@ class DevServer(ThreadingHTTPServer):
     @property
     def port(self):
         return self.server_address[1]
+
+    @property
+    def origin(self):
+        if self.tls is None:
+            return "http://%s:%d" % (LOOPBACK, self.port)
+        return "https://%s:%d" % (TLS_HOST, self.port)
 
     def log(self, line):
         stream = self.log_stream or sys.stderr
@@ -470,9 +497,17 @@ class DevServer(ThreadingHTTPServer):
         self.log("- connection error: %s" % type(sys.exc_info()[1]).__name__)
 
 
-def start_in_thread(port=0, log_stream=None):
+def tls_context(cert, key):
+    """A server context for TLS 1.2 and newer with the certificate chain and its key."""
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.minimum_version = ssl.TLSVersion.TLSv1_2
+    context.load_cert_chain(cert, key)
+    return context
+
+
+def start_in_thread(port=0, log_stream=None, tls=None):
     """Builds a server (a free port by default), serves it on a daemon thread, returns it."""
-    server = DevServer(port, log_stream)
+    server = DevServer(port, log_stream, tls)
     server.thread = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.1},
                                      name="dev-backend", daemon=True)
     server.thread.start()
@@ -503,9 +538,24 @@ def main(argv=None):
                         help="TCP port (default %d, 0 picks a free one)" % DEFAULT_PORT)
     parser.add_argument("--host", type=loopback_host, default=LOOPBACK,
                         help="must be 127.0.0.1 or localhost")
+    parser.add_argument("--http", action="store_true", help="plain HTTP instead of HTTPS")
+    parser.add_argument("--cert", default=os.path.join(DEV_TLS, "localhost.pem"),
+                        help="PEM certificate (chain) for localhost (default build/dev-tls)")
+    parser.add_argument("--key", default=os.path.join(DEV_TLS, "localhost.key"),
+                        help="PEM private key of --cert (default build/dev-tls)")
     args = parser.parse_args(argv)
+    tls = None
+    if not args.http:
+        try:
+            tls = tls_context(args.cert, args.key)
+        except (OSError, ssl.SSLError) as e:
+            print("dev-backend: cannot use the certificate %s with the key %s: %s\n"
+                  "scripts/run --backend-only issues one; --http serves plain HTTP instead"
+                  % (os.path.normpath(args.cert), os.path.normpath(args.key),
+                     getattr(e, "strerror", None) or e), file=sys.stderr)
+            return 1
     try:
-        server = DevServer(args.port)
+        server = DevServer(args.port, tls=tls)
     except OSError as e:
         print("dev-backend: cannot listen on %s:%d: %s" % (LOOPBACK, args.port, e.strerror or e),
               file=sys.stderr)
@@ -517,7 +567,7 @@ def main(argv=None):
     signal.signal(signal.SIGTERM, stop)
     if hasattr(signal, "SIGBREAK"):
         signal.signal(signal.SIGBREAK, stop)
-    print("listening on http://%s:%d" % (LOOPBACK, server.port), flush=True)
+    print("listening on %s" % server.origin, flush=True)
     try:
         server.serve_forever(poll_interval=0.2)
     except KeyboardInterrupt:

@@ -3,7 +3,8 @@
 //
 //   CorvantaTour.exe tour DIR [USER PASSWORD]   the whole tour, one DIR\NN-step.bmp per step
 //   CorvantaTour.exe check-login USER PASSWORD [--expect-rejected]
-//   CorvantaTour.exe check-wallet              Wallet, Refresh, the wallet answer in the output box
+//   CorvantaTour.exe check-wallet [ORIGIN]     Wallet, Refresh, the wallet answer in the output box
+//                                              (requested from ORIGIN, when given)
 //   CorvantaTour.exe close                     closes the main window, waits for it to go
 //
 // Exit codes: 0 done; 1 a step or check failed; 2 the sign-in did not succeed (the tour stops
@@ -120,7 +121,12 @@ SignInOutcome signIn(const Driver& d, const std::wstring& user, const std::wstri
             outcome.signedIn = true;
             return true;
         }
-        return d.enabled(ids::ID_BTN_LOGIN) && !contains(output(d), L"Request laeuft: Login");
+        if (!d.enabled(ids::ID_BTN_LOGIN) || contains(output(d), L"Request laeuft: Login")) {
+            return false;
+        }
+        // The answer can arrive between these reads; once it is applied the card tells.
+        outcome.signedIn = !d.shown(ids::ID_EDIT_USER);
+        return true;
     });
     outcome.output = output(d);
     return outcome;
@@ -298,7 +304,7 @@ int checkLogin(const std::wstring& user, const std::wstring& password, bool expe
     return kOk;
 }
 
-int checkWallet() {
+int checkWallet(const std::wstring& origin) {
     const Driver d = Driver::attach(kMainClass, kStartTimeoutMs);
     if (d.shown(ids::ID_EDIT_USER)) {
         complain("not signed in: the login card is shown");
@@ -307,8 +313,10 @@ int checkWallet() {
     openScreen(d, ids::ID_NAV_WALLET);
     const std::wstring report = requestAndWait(d, ids::ID_BTN_REFRESH, "Refresh");
     std::fputs(excerpt(report, 12).c_str(), stdout);
-    const wchar_t* expected[] = {L"/api/me/wallet", L"Status: 200", L"\"balance\""};
-    for (const wchar_t* part : expected) {
+    const std::wstring requestLine =
+        origin.empty() ? L"/api/me/wallet" : L"GET " + origin + L"/api/me/wallet\r\n";
+    const std::wstring expected[] = {requestLine, L"Status: 200", L"\"balance\""};
+    for (const std::wstring& part : expected) {
         if (!contains(report, part)) {
             complain("the wallet answer is not in the output box: no \"" + utf8(part) + "\"");
             return kFailed;
@@ -336,7 +344,7 @@ int closeProgram() {
 
 int usage() {
     complain("usage: CorvantaTour.exe tour DIR [USER PASSWORD] | check-login USER PASSWORD "
-             "[--expect-rejected] | check-wallet | close");
+             "[--expect-rejected] | check-wallet [ORIGIN] | close");
     return kUsage;
 }
 
@@ -354,8 +362,8 @@ int run(int argc, wchar_t** argv) {
             }
             return checkLogin(argv[2], argv[3], !flag.empty());
         }
-        if (command == L"check-wallet" && argc == 2) {
-            return checkWallet();
+        if (command == L"check-wallet" && (argc == 2 || argc == 3)) {
+            return checkWallet(argument(argc, argv, 2, L""));
         }
         if (command == L"close" && argc == 2) {
             return closeProgram();
