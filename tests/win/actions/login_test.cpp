@@ -155,8 +155,8 @@ TEST_F(LoginTest, EmptyFieldsSendNothing) {
     setText(g_app.editUser, L"username oder email");
     server.respond({401, "{}"});
     window->command(ID_BTN_LOGIN);
-    ASSERT_TRUE(waitForRequests(1));
-    EXPECT_NE(server.requests()[0].body.find("\"identifier\":\"username oder email\""),
+    ASSERT_TRUE(window->pumpUntil([] { return !g_app.loginBusy; }));
+    EXPECT_NE(server.requests().at(0).body.find("\"identifier\":\"username oder email\""),
               std::string::npos);
 }
 

@@ -1,6 +1,9 @@
 #include "support/main_window.h"
 
+#include "backend/requests.h"
+#include "media/probe.h"
 #include "shell/app_state.h"
+#include "shell/ids.h"
 #include "shell/layout.h"
 #include "shell/window.h"
 #include "studio/studio.h"
@@ -24,10 +27,15 @@ MainWindow::~MainWindow() {
     if (IsWindow(hwnd_)) {
         DestroyWindow(hwnd_);
     }
-    // Drop the quit message and anything else addressed to the dead window.
+    // Drop the quit message and anything else addressed to the dead window. Answers that were
+    // posted before it died reach no procedure: free them, or the next test counts them.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) {
+        if (msg.hwnd == hwnd_ && msg.message == corvanta::WM_CV_HTTP_DONE) {
+            delete reinterpret_cast<corvanta::HttpCompletion*>(msg.lParam);
+        } else if (msg.hwnd == hwnd_ && msg.message == corvanta::WM_CV_LIVEKIT_DONE) {
+            delete reinterpret_cast<corvanta::LiveKitUiResult*>(msg.lParam);
+        } else if (msg.message != WM_QUIT) {
             DispatchMessageW(&msg);
         }
     }
