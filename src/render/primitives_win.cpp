@@ -25,11 +25,11 @@ void drawRoundPanel(HDC dc, RECT rect, int corner, COLORREF fill, COLORREF outli
     RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
 }
 
-void drawLabel(HDC dc, const std::wstring& text, RECT rect, COLORREF color, HFONT font, UINT format) {
+void drawLabel(HDC dc, std::wstring_view text, RECT rect, COLORREF color, HFONT font, UINT format) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color);
     SelectObject(dc, font);
-    DrawTextW(dc, text.c_str(), -1, &rect, format);
+    DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect, format);
 }
 
 void drawDot(HDC dc, int x, int y, int size, COLORREF fill, COLORREF outline) {
