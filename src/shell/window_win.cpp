@@ -74,7 +74,10 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         deleteIfSet(g_app.surfaceBrush);
         PostQuitMessage(0);
         return 0;
-    case WM_SIZE: layout(hwnd); return 0;
+    case WM_SIZE:
+        layout(hwnd);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
     case WM_PAINT: paint(hwnd); return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
