@@ -153,6 +153,28 @@ void drawRightPanel(HDC dc, int cr, int w, int h) {
 
 } // namespace
 
+void paintOffscreen(HDC target, const RECT& area, const RECT& client,
+                    void (*draw)(HDC dc, const RECT& client)) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    // The whole picture is drawn in client coordinates into a bitmap that covers just the area;
+    // GDI clips everything else away. The window then gets the finished pixels in one copy, so
+    // it never shows a half-drawn state.
+    const MemoryDc memory(target);
+    const GdiObject bitmap(CreateCompatibleBitmap(target, width, height));
+    if (memory.get() == nullptr || bitmap.get() == nullptr) {
+        draw(target, client);
+        return;
+    }
+    const Selection selection(memory.get(), bitmap.get());
+    SetWindowOrgEx(memory.get(), area.left, area.top, nullptr);
+    draw(memory.get(), client);
+    BitBlt(target, area.left, area.top, width, height, memory.get(), area.left, area.top, SRCCOPY);
+}
+
 void paintClient(HDC dc, const RECT& client) {
     if (g_app.showLogin) {
         paintLoginScreen(dc, client);
@@ -202,7 +224,7 @@ void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client)) {
         try {
             RECT client{};
             GetClientRect(hwnd, &client);
-            draw(dc, client);
+            paintOffscreen(dc, ps.rcPaint, client, draw);
         } catch (...) {
         }
     }
