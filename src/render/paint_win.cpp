@@ -10,6 +10,9 @@
 #include "shell/ids.h"
 #include "studio/studio.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace corvanta {
 namespace {
 
@@ -151,6 +154,62 @@ void drawRightPanel(HDC dc, int cr, int w, int h) {
               kLabelLeft);
 }
 
+// A 32-bit DIB: a bitmap compatible with the window would make Wine ask the server about the
+// display several times per paint.
+HBITMAP createDib(HDC dc, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+// Small paints (the logo's tick, eight times a second) share one kept bitmap and memory DC: new
+// ones cost Wine a fresh memory mapping with its page faults and an X graphics context every
+// time. A large paint gets a bitmap of its own, freed right after, so no copy of the whole
+// window stays in memory.
+constexpr long kKeptPixels = 160L * 160L;
+
+class OffscreenBitmap {
+  public:
+    OffscreenBitmap(HDC dc, int width, int height) {
+        if (static_cast<long>(width) * height > kKeptPixels) {
+            own_.emplace(createDib(dc, width, height));
+            handle_ = own_->get();
+            return;
+        }
+        static std::optional<GdiObject> kept;
+        static int keptWidth = 0, keptHeight = 0;
+        if (!kept || kept->get() == nullptr || keptWidth < width || keptHeight < height) {
+            keptWidth = std::max(keptWidth, width);
+            keptHeight = std::max(keptHeight, height);
+            kept.reset();
+            kept.emplace(createDib(dc, keptWidth, keptHeight));
+        }
+        handle_ = kept->get();
+    }
+    OffscreenBitmap(const OffscreenBitmap&) = delete;
+    OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
+    HGDIOBJ get() const { return handle_; }
+
+  private:
+    std::optional<GdiObject> own_;
+    HGDIOBJ handle_ = nullptr;
+};
+
+HDC keptMemoryDc(HDC compatibleWith) {
+    static std::optional<MemoryDc> kept;
+    if (!kept || kept->get() == nullptr) {
+        kept.reset();
+        kept.emplace(compatibleWith);
+    }
+    return kept->get();
+}
+
 } // namespace
 
 void paintOffscreen(HDC target, const RECT& area, const RECT& client,
@@ -163,16 +222,18 @@ void paintOffscreen(HDC target, const RECT& area, const RECT& client,
     // The whole picture is drawn in client coordinates into a bitmap that covers just the area;
     // GDI clips everything else away. The window then gets the finished pixels in one copy, so
     // it never shows a half-drawn state.
-    const MemoryDc memory(target);
-    const GdiObject bitmap(CreateCompatibleBitmap(target, width, height));
-    if (memory.get() == nullptr || bitmap.get() == nullptr) {
+    HDC memory = keptMemoryDc(target);
+    const OffscreenBitmap bitmap(target, width, height);
+    if (memory == nullptr || bitmap.get() == nullptr) {
         draw(target, client);
         return;
     }
-    const Selection selection(memory.get(), bitmap.get());
-    SetWindowOrgEx(memory.get(), area.left, area.top, nullptr);
-    draw(memory.get(), client);
-    BitBlt(target, area.left, area.top, width, height, memory.get(), area.left, area.top, SRCCOPY);
+    const Selection selection(memory, bitmap.get());
+    // The DC outlives the paint: whatever the drawing changes is put back.
+    const SavedDcState saved(memory);
+    SetWindowOrgEx(memory, area.left, area.top, nullptr);
+    draw(memory, client);
+    BitBlt(target, area.left, area.top, width, height, memory, area.left, area.top, SRCCOPY);
 }
 
 void paintClient(HDC dc, const RECT& client) {
