@@ -154,8 +154,6 @@ void drawRightPanel(HDC dc, int cr, int w, int h) {
               kLabelLeft);
 }
 
-// A 32-bit DIB: a bitmap compatible with the window would make Wine ask the server about the
-// display several times per paint.
 HBITMAP createDib(HDC dc, int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -168,17 +166,18 @@ HBITMAP createDib(HDC dc, int width, int height) {
     return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-// Small paints (the logo's tick, eight times a second) share one kept bitmap and memory DC: new
-// ones cost Wine a fresh memory mapping with its page faults and an X graphics context every
-// time. A large paint gets a bitmap of its own, freed right after, so no copy of the whole
-// window stays in memory.
+// Small paints (the logo's tick, eight times a second) share one kept 32-bit DIB and memory DC:
+// under Wine a new bitmap costs a fresh memory mapping with its page faults, a bitmap
+// compatible with the window a few questions to the server about the display, and a new DC an
+// X graphics context. A large paint (a full repaint) gets a compatible bitmap of its own, the
+// cheaper kind at that size, freed right after: no copy of the whole window stays in memory.
 constexpr long kKeptPixels = 160L * 160L;
 
 class OffscreenBitmap {
   public:
     OffscreenBitmap(HDC dc, int width, int height) {
         if (static_cast<long>(width) * height > kKeptPixels) {
-            own_.emplace(createDib(dc, width, height));
+            own_.emplace(CreateCompatibleBitmap(dc, width, height));
             handle_ = own_->get();
             return;
         }
