@@ -26,6 +26,8 @@ private:
 
 GdiObject solidBrush(COLORREF color);
 GdiObject solidPen(int width, COLORREF color);
+// A top-down 32-bit DIB section; `bits`, when given, receives its pixels (0x00RRGGBB each).
+HBITMAP createDib(HDC dc, int width, int height, void** bits = nullptr);
 
 // A memory DC compatible with another DC, deleted on scope exit.
 class MemoryDc {

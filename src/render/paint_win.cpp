@@ -154,18 +154,6 @@ void drawRightPanel(HDC dc, int cr, int w, int h) {
               kLabelLeft);
 }
 
-HBITMAP createDib(HDC dc, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
-
 // Small paints (the logo's tick, eight times a second) share one kept 32-bit DIB and memory DC:
 // under Wine a new bitmap costs a fresh memory mapping with its page faults, a bitmap
 // compatible with the window a few questions to the server about the display, and a new DC an

@@ -1,18 +1,13 @@
 #include "support/dib.h"
 
+#include "render/gdi.h"
+
 namespace cvtest {
 
 Dib::Dib(int width, int height, COLORREF fillColor) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = corvanta::createDib(dc_, width, height, &bits);
     bits_ = static_cast<std::uint32_t*>(bits);
     previous_ = SelectObject(dc_, bitmap_);
     fill(fillColor);
