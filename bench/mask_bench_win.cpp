@@ -56,16 +56,18 @@ int wmain(int argc, wchar_t** argv) {
     for (const Case& c : cases) {
         bench::printRow(c.what, c.mask, c.widen, "ms", 3, bench::Goal{3, 0, "<= 3x widen"});
     }
-    // Linear: twice the input, about twice the time.
+    // Linear: twice the input, about twice the time (the ratio column is the masker's growth).
     for (std::size_t k = 0; k + 1 < cases.size(); k += 2) {
-        const double m128 = bench::median(cases[k].mask), m256 = bench::median(cases[k + 1].mask);
-        const double w128 = bench::median(cases[k].widen), w256 = bench::median(cases[k + 1].widen);
-        char program[64], baseline[64], what[96];
-        std::snprintf(program, sizeof(program), "x%.2f", m256 / m128);
-        std::snprintf(baseline, sizeof(baseline), "x%.2f", w256 / w128);
-        std::snprintf(what, sizeof(what), "%s: 256 KB over 128 KB", k == 0 ? "secrets" : "`\"jwt\":\"`");
-        bench::printRow(what, program, baseline, m256 / m128, w256 / w128,
-                        bench::Goal{1.25, 0, "linear (<= 1.25x the widen growth)"});
+        const double growth = bench::median(cases[k + 1].mask) / bench::median(cases[k].mask);
+        const double widenGrowth =
+            bench::median(cases[k + 1].widen) / bench::median(cases[k].widen);
+        char program[32], baseline[32], what[96];
+        std::snprintf(program, sizeof(program), "x%.2f", growth);
+        std::snprintf(baseline, sizeof(baseline), "widen x%.2f", widenGrowth);
+        std::snprintf(what, sizeof(what), "%s: 256 KB over 128 KB",
+                      k == 0 ? "secrets" : "`\"jwt\":\"`");
+        bench::printRow(what, program, baseline, growth, 1.0,
+                        bench::Goal{0, 2.5, "<= x2.5 (linear)"});
     }
     return g_sink == 0 ? 1 : 0;
 }
