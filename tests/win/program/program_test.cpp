@@ -1,5 +1,6 @@
 // The exe as it ships, read from the file beside this test: no debug sections (their info sits in
-// a file next to it), and the file properties and manifest Windows shows and applies.
+// a file next to it), WinHTTP and crypt32 left to load on first use, and the file properties and
+// manifest Windows shows and applies.
 #include "backend/http.h"
 #include "support/loopback_server.h"
 
@@ -7,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -85,6 +88,45 @@ TEST(ShippedProgram, CarriesNoDebugSectionsAndPointsAtItsDebugFile) {
     EXPECT_TRUE(linked);
     // The debug info sits beside the exe, for crash analysis.
     EXPECT_GT(readAll(kProgram + L".debug").size(), exe.size());
+}
+
+namespace {
+
+// The DLLs the loader brings in before the program runs, from the exe mapped as an image.
+std::vector<std::string> startImports() {
+    std::vector<std::string> names;
+    HMODULE mapped = LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (mapped == nullptr) {
+        return names;
+    }
+    // The handle's low bits only mark it as a resource mapping.
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(mapped) & ~3ull);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + rva);
+         rva != 0 && d->Name != 0; ++d) {
+        std::string name = reinterpret_cast<const char*>(base + d->Name);
+        for (char& c : name) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        names.push_back(name);
+    }
+    FreeLibrary(mapped);
+    return names;
+}
+
+} // namespace
+
+TEST(ShippedProgram, WinHttpAndCrypt32WaitForTheirFirstUse) {
+    const std::vector<std::string> imports = startImports();
+    auto has = [&](const char* dll) {
+        return std::find(imports.begin(), imports.end(), dll) != imports.end();
+    };
+    ASSERT_TRUE(has("user32.dll"));
+    EXPECT_TRUE(has("gdi32.dll"));
+    EXPECT_FALSE(has("winhttp.dll"));
+    EXPECT_FALSE(has("crypt32.dll"));
 }
 
 TEST(ShippedProgram, VersionResourceNamesTheProductAndMatchesTheUserAgent) {
