@@ -23,9 +23,14 @@ inline LRESULT CALLBACK bareWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         EndPaint(hwnd, &ps);
         return 0;
     }
-    case WM_TIMER: InvalidateRect(hwnd, nullptr, FALSE); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_TIMER:
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -37,9 +42,9 @@ inline HWND createBareWindow(HINSTANCE instance, bool withTimer) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kBareWindowClass;
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, kBareWindowClass, L"Bare window", WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 1320, 820, nullptr, nullptr,
-                                instance, nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, kBareWindowClass, L"Bare window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 1320, 820, nullptr, nullptr, instance, nullptr);
     if (hwnd != nullptr && withTimer) {
         SetTimer(hwnd, kBareTimer, 120, nullptr);
     }

@@ -1,6 +1,7 @@
 // Starts the program and the bare window in turn, each start measured the same way:
 //   - start to painted first screen: from CreateProcess until the screen shows the first picture
-//     (the program: the login screen's top band and the filled Login button; the bare window: its fill);
+//     (the program: the login screen's top band and the filled Login button; the bare window: its
+//     fill);
 //   - resident and private (anonymous) memory 5 s after the start, from /proc of the Wine process;
 //   - CPU while idle on that first screen, from the scheduler's per-thread run times.
 // Runs under Wine: /proc is reached through drive Z:, and a started process is found there by a
@@ -74,7 +75,9 @@ std::wstring findUnixPid(const std::string& marker) {
 // A "Name:   1234 kB" line of /proc/PID/status, in MB (10^6 bytes).
 double statusMb(const std::string& status, const char* field) {
     const auto at = status.find(field);
-    return at == std::string::npos ? -1 : std::atof(status.c_str() + at + std::strlen(field)) * 1.024 / 1000;
+    return at == std::string::npos
+               ? -1
+               : std::atof(status.c_str() + at + std::strlen(field)) * 1.024 / 1000;
 }
 
 // Nanoseconds on a CPU, summed over the process's threads.
@@ -87,8 +90,8 @@ double cpuNs(const std::wstring& pid) {
     double sum = 0;
     do {
         if (entry.cFileName[0] != L'.') {
-            const std::wstring stat = procPath(pid, (std::wstring(L"\\task\\") + entry.cFileName +
-                                                     L"\\schedstat").c_str());
+            const std::wstring stat = procPath(
+                pid, (std::wstring(L"\\task\\") + entry.cFileName + L"\\schedstat").c_str());
             sum += std::atof(readFile(stat).c_str());
         }
     } while (FindNextFileW(find, &entry));
@@ -122,7 +125,8 @@ BOOL CALLBACK matchWindow(HWND hwnd, LPARAM param) {
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[64] = {};
     GetClassNameW(hwnd, cls, 64);
-    if (pid == search->processId && IsWindowVisible(hwnd) && wcscmp(cls, search->windowClass) == 0) {
+    if (pid == search->processId && IsWindowVisible(hwnd) &&
+        wcscmp(cls, search->windowClass) == 0) {
         search->found = hwnd;
         return FALSE;
     }
@@ -145,15 +149,16 @@ struct Run {
 Run measure(const Target& target, int idleMs, int serial) {
     Run run;
     // The program takes no arguments; this one only marks the process for /proc.
-    const std::string marker = "--bench-run=" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(serial);
-    std::wstring commandLine = L"\"" + target.exe + L"\" " + std::wstring(marker.begin(), marker.end());
+    const std::string marker =
+        "--bench-run=" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial);
+    std::wstring commandLine =
+        L"\"" + target.exe + L"\" " + std::wstring(marker.begin(), marker.end());
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     const double t0 = bench::nowMs();
-    if (!CreateProcessW(target.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(target.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", target.name, GetLastError());
         return run;
     }
@@ -169,7 +174,8 @@ Run measure(const Target& target, int idleMs, int serial) {
     const std::wstring pid = findUnixPid(marker);
     if (run.startMs < 0 || pid.empty()) {
         std::fprintf(stderr, "%s: %s\n", target.name,
-                     run.startMs < 0 ? "no painted window within 30 s" : "process not found in /proc");
+                     run.startMs < 0 ? "no painted window within 30 s"
+                                     : "process not found in /proc");
     } else {
         const double wait = t0 + kMemoryAfterMs - bench::nowMs();
         Sleep(wait > 0 ? static_cast<DWORD>(wait) : 0);
@@ -250,7 +256,8 @@ int wmain(int argc, wchar_t** argv) {
                     column(bareRuns, &Run::residentMb), "MB", 1, Goal{1.25, 0, "<= 1.25x"});
     bench::printRow("private (anonymous) memory after 5 s", column(programRuns, &Run::privateMb),
                     column(bareRuns, &Run::privateMb), "MB", 1, Goal{1.5, 0, "<= 1.5x"});
-    bench::printRow("CPU on the idle login card (% of a core)", column(programRuns, &Run::cpuPercent),
-                    column(bareRuns, &Run::cpuPercent), "%", 2, Goal{0, 0.3, "<= 0.3 %"});
+    bench::printRow("CPU on the idle login card (% of a core)",
+                    column(programRuns, &Run::cpuPercent), column(bareRuns, &Run::cpuPercent), "%",
+                    2, Goal{0, 0.3, "<= 0.3 %"});
     return 0;
 }

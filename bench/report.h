@@ -52,7 +52,10 @@ inline void printRow(const char* what, const std::string& program, const std::st
     const bool met = (goal.maxRatio <= 0 || ratio <= goal.maxRatio) &&
                      (goal.maxValue <= 0 || programMedian <= goal.maxValue);
     std::printf("| %s | %s | %s | %.2fx | %s%s |\n", what, program.c_str(), baseline.c_str(), ratio,
-                goal.text, !measured ? "" : met ? ": met" : ": MISSED");
+                goal.text,
+                !measured ? ""
+                : met     ? ": met"
+                          : ": MISSED");
     std::fflush(stdout);
 }
 

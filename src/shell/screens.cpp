@@ -2,7 +2,6 @@
 
 #include "backend/contract.h"
 
-
 namespace corvanta {
 namespace {
 

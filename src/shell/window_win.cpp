@@ -176,9 +176,8 @@ void registerWindowClasses(HINSTANCE instance) {
 HWND createMainWindow(HINSTANCE instance) {
     // WS_CLIPCHILDREN: the window's own painting never covers its controls.
     return CreateWindowExW(0, kMainWindowClass, L"Corvanta Native Win",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 1320, 820, nullptr, nullptr, instance,
-                           nullptr);
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                           1320, 820, nullptr, nullptr, instance, nullptr);
 }
 
 } // namespace corvanta

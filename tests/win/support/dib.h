@@ -26,7 +26,7 @@ public:
     // Copies the window's client area, its child controls included, as it stands.
     void capture(HWND window);
 
-private:
+  private:
     int width_, height_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;

@@ -67,7 +67,8 @@ TEST(MainWindowRepaint, LogoTicksRepaintOnlyTheLogoAndMatchAFullRepaint) {
 
         repaintEverything(w.hwnd());
         full.capture(w.hwnd());
-        EXPECT_EQ(afterTick.differences(full, caretBox(w.hwnd())), 0) << "frame " << g_app.logoFrame;
+        EXPECT_EQ(afterTick.differences(full, caretBox(w.hwnd())), 0)
+            << "frame " << g_app.logoFrame;
     }
     // The captures hold the real picture: the top band, the logo's core and the Login button.
     const LogoPulse pulse = logoPulse(g_app.logoFrame, loginCardRect(kWidth, kHeight));
