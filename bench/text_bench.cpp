@@ -1,5 +1,6 @@
 // Throughput of the JSON scanners on answers of the size the exchange can return (128 KB).
 // Prints figures; asserts nothing.
+#include "answers.h"
 #include "backend/text.h"
 
 #include <chrono>
@@ -9,17 +10,6 @@
 using namespace corvanta;
 
 namespace {
-
-std::string sampleAnswer(std::size_t bytes) {
-    std::string json = "[";
-    for (int i = 0; json.size() < bytes; ++i) {
-        json += "{\"id\":" + std::to_string(i) +
-                ",\"name\":\"Kanal " + std::to_string(i) +
-                "\",\"streamKey\":\"sk_live_abcdef\",\"apiSecret\":\"s3cr3t\",\"token\":\"t\"},";
-    }
-    json.back() = ']';
-    return json;
-}
 
 template <typename F> double millisPerCall(int calls, F&& f) {
     const auto start = std::chrono::steady_clock::now();
@@ -33,7 +23,7 @@ template <typename F> double millisPerCall(int calls, F&& f) {
 } // namespace
 
 int main() {
-    const std::string answer = sampleAnswer(128000);
+    const std::string answer = bench::answerFullOfSecrets(128000);
     const std::vector<std::string> keys = {"accessToken", "access_token", "token", "streamJwt",
                                            "jwt"};
     std::size_t sink = 0;

@@ -26,6 +26,25 @@ private:
 
 GdiObject solidBrush(COLORREF color);
 GdiObject solidPen(int width, COLORREF color);
+// A top-down 32-bit DIB section; `bits`, when given, receives its pixels (0x00RRGGBB each).
+HBITMAP createDib(HDC dc, int width, int height, void** bits = nullptr);
+
+// A memory DC compatible with another DC, deleted on scope exit.
+class MemoryDc {
+public:
+    explicit MemoryDc(HDC compatibleWith) noexcept : dc_(CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDc() {
+        if (dc_ != nullptr) {
+            DeleteDC(dc_);
+        }
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HDC dc_;
+};
 
 // Selects an object into a DC and puts the previous one back on scope exit.
 class Selection {

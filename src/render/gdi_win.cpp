@@ -26,4 +26,17 @@ GdiObject::~GdiObject() {
 GdiObject solidBrush(COLORREF color) { return GdiObject(CreateSolidBrush(color)); }
 GdiObject solidPen(int width, COLORREF color) { return GdiObject(CreatePen(PS_SOLID, width, color)); }
 
+HBITMAP createDib(HDC dc, int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* ignored = nullptr;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits != nullptr ? bits : &ignored, nullptr,
+                            0);
+}
+
 } // namespace corvanta

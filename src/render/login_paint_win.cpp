@@ -37,7 +37,8 @@ void paintLoginScreen(HDC dc, const RECT& client) {
 
     const LogoPulse logo = logoPulse(g_app.logoFrame, card);
     const int x = logo.x, y = logo.y, s = logo.side;
-    drawDot(dc, x - 8, y - 8, s + 16, kHaloFill, kHaloOutline);
+    drawDot(dc, x - kLogoHaloMargin, y - kLogoHaloMargin, s + 2 * kLogoHaloMargin, kHaloFill,
+            kHaloOutline);
     drawDot(dc, x, y, s, logo.core, kCoreOutline);
     drawLabel(dc, L"CV", RECT{x, y, x + s, y + s}, kMonogram, g_app.fontHero, kLabelCenter);
 

@@ -9,7 +9,12 @@ void paint(HWND hwnd);
 // Draws the whole main window picture for the given client rectangle onto a DC.
 void paintClient(HDC dc, const RECT& client);
 void paintLoginScreen(HDC dc, const RECT& client);
-// BeginPaint, draw the client rectangle, EndPaint on every path; nothing escapes the drawing.
+// Runs `draw` for the whole client picture into an off-screen bitmap that covers only `area`
+// (client coordinates) and copies that area onto the target in one BitBlt.
+void paintOffscreen(HDC target, const RECT& area, const RECT& client,
+                    void (*draw)(HDC dc, const RECT& client));
+// BeginPaint, the invalid area drawn off-screen and copied to the window, EndPaint on every path;
+// nothing escapes the drawing.
 void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client));
 
 // drawLabel leaves its font, text colour and background mode in the DC. Each painter puts the

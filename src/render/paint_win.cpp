@@ -10,6 +10,9 @@
 #include "shell/ids.h"
 #include "studio/studio.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace corvanta {
 namespace {
 
@@ -151,7 +154,74 @@ void drawRightPanel(HDC dc, int cr, int w, int h) {
               kLabelLeft);
 }
 
+// Small paints (the logo's tick, eight times a second) share one kept 32-bit DIB and memory DC:
+// under Wine a new bitmap costs a fresh memory mapping with its page faults, a bitmap
+// compatible with the window a few questions to the server about the display, and a new DC an
+// X graphics context. A large paint (a full repaint) gets a compatible bitmap of its own, the
+// cheaper kind at that size, freed right after: no copy of the whole window stays in memory.
+constexpr long kKeptPixels = 160L * 160L;
+
+class OffscreenBitmap {
+  public:
+    OffscreenBitmap(HDC dc, int width, int height) {
+        if (static_cast<long>(width) * height > kKeptPixels) {
+            own_.emplace(CreateCompatibleBitmap(dc, width, height));
+            handle_ = own_->get();
+            return;
+        }
+        static std::optional<GdiObject> kept;
+        static int keptWidth = 0, keptHeight = 0;
+        if (!kept || kept->get() == nullptr || keptWidth < width || keptHeight < height) {
+            keptWidth = std::max(keptWidth, width);
+            keptHeight = std::max(keptHeight, height);
+            kept.reset();
+            kept.emplace(createDib(dc, keptWidth, keptHeight));
+        }
+        handle_ = kept->get();
+    }
+    OffscreenBitmap(const OffscreenBitmap&) = delete;
+    OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
+    HGDIOBJ get() const { return handle_; }
+
+  private:
+    std::optional<GdiObject> own_;
+    HGDIOBJ handle_ = nullptr;
+};
+
+HDC keptMemoryDc(HDC compatibleWith) {
+    static std::optional<MemoryDc> kept;
+    if (!kept || kept->get() == nullptr) {
+        kept.reset();
+        kept.emplace(compatibleWith);
+    }
+    return kept->get();
+}
+
 } // namespace
+
+void paintOffscreen(HDC target, const RECT& area, const RECT& client,
+                    void (*draw)(HDC dc, const RECT& client)) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    // The whole picture is drawn in client coordinates into a bitmap that covers just the area;
+    // GDI clips everything else away. The window then gets the finished pixels in one copy, so
+    // it never shows a half-drawn state.
+    HDC memory = keptMemoryDc(target);
+    const OffscreenBitmap bitmap(target, width, height);
+    if (memory == nullptr || bitmap.get() == nullptr) {
+        draw(target, client);
+        return;
+    }
+    const Selection selection(memory, bitmap.get());
+    // The DC outlives the paint: whatever the drawing changes is put back.
+    const SavedDcState saved(memory);
+    SetWindowOrgEx(memory, area.left, area.top, nullptr);
+    draw(memory, client);
+    BitBlt(target, area.left, area.top, width, height, memory, area.left, area.top, SRCCOPY);
+}
 
 void paintClient(HDC dc, const RECT& client) {
     if (g_app.showLogin) {
@@ -202,7 +272,7 @@ void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client)) {
         try {
             RECT client{};
             GetClientRect(hwnd, &client);
-            draw(dc, client);
+            paintOffscreen(dc, ps.rcPaint, client, draw);
         } catch (...) {
         }
     }

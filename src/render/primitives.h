@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 
 namespace corvanta {
 
@@ -16,8 +16,9 @@ constexpr UINT kLabelRightCut = DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_END_E
 
 void drawFilledRect(HDC dc, const RECT& rect, COLORREF color);
 void drawRoundPanel(HDC dc, RECT rect, int corner, COLORREF fill, COLORREF outline);
-// Leaves the font selected and the text colour and transparent mode set, by design.
-void drawLabel(HDC dc, const std::wstring& text, RECT rect, COLORREF color, HFONT font, UINT format);
+// Leaves the font selected and the text colour and transparent mode set, by design; a label
+// that falls wholly outside what the DC shows touches nothing.
+void drawLabel(HDC dc, std::wstring_view text, RECT rect, COLORREF color, HFONT font, UINT format);
 // (x, y) is the top-left corner of the dot's bounding square.
 void drawDot(HDC dc, int x, int y, int size, COLORREF fill, COLORREF outline);
 

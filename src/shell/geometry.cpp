@@ -142,4 +142,16 @@ LogoPulse logoPulse(int logoFrame, const Rect& card) {
     return pulse;
 }
 
+Rect logoBounds(const Rect& card) {
+    Rect bounds = {card.right, card.bottom, card.left, card.top};
+    for (int frame = 0; frame < 28; ++frame) {
+        const LogoPulse pulse = logoPulse(frame, card);
+        bounds.left = std::min(bounds.left, pulse.x - kLogoHaloMargin);
+        bounds.top = std::min(bounds.top, pulse.y - kLogoHaloMargin);
+        bounds.right = std::max(bounds.right, pulse.x + pulse.side + kLogoHaloMargin);
+        bounds.bottom = std::max(bounds.bottom, pulse.y + pulse.side + kLogoHaloMargin);
+    }
+    return bounds;
+}
+
 } // namespace corvanta

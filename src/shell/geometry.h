@@ -74,4 +74,10 @@ struct LogoPulse {
 
 LogoPulse logoPulse(int logoFrame, const Rect& card);
 
+// The halo ring reaches this far past the logo's core on every side.
+constexpr int kLogoHaloMargin = 8;
+
+// The square that every frame of the logo, halo included, stays inside: all a tick repaints.
+Rect logoBounds(const Rect& card);
+
 } // namespace corvanta

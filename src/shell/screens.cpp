@@ -2,8 +2,6 @@
 
 #include "backend/contract.h"
 
-#include <sstream>
-
 namespace corvanta {
 namespace {
 
@@ -53,24 +51,24 @@ std::wstring modeHint(Screen screen) { return rowFor(screen).hint; }
 std::wstring channelLabel(Screen screen) { return rowFor(screen).channel; }
 
 std::wstring introReport(Screen screen, const std::wstring& statusText) {
-    std::wostringstream out;
-    out << channelLabel(screen) << L"\r\n"
-        << L"====================\r\n\r\n"
-        << modeHint(screen) << L"\r\n\r\n"
-        << L"Status\r\n"
-        << L"  " << statusText << L"\r\n\r\n"
-        << L"Corvanta Features in dieser Desktop-Shell\r\n"
-        << L"  - Creator-Universum: Orbit Feed, Profil, Shop und Analytics als Hub\r\n"
-        << L"  - Community: Discord-like Communities, Channels, Table, PTT und Rollen\r\n"
-        << L"  - Live: Host-/Watch-Vertraege plus native LiveKit-Probe\r\n"
-        << L"  - Trevacast: OBS-artiger Studio-Tab mit optionalem Extra-Fenster\r\n"
-        << L"  - Monetarisierung: Wallet, Balance, Gifts und Assets server-autoritativ\r\n"
-        << L"  - Studio: Mixforge, Restream, OBS/Overlay und Creator-Werkzeuge getrennt\r\n\r\n"
-        << L"Native Refresh ruft aktuell diesen Contract ab:\r\n"
-        << endpointForScreen(screen) << L"\r\n\r\n"
-        << L"Desktop-Status: Native Win32 API-Shell. Media/Realtime-Parity bleibt sichtbar getrennt,"
-        << L" solange der Windows-Build ohne echte LiveKit-/Socket.IO-Media laeuft.";
-    return out.str();
+    const ScreenRow& row = rowFor(screen);
+    std::wstring out;
+    out.reserve(1024);
+    out.append(row.channel).append(L"\r\n====================\r\n\r\n");
+    out.append(row.hint).append(L"\r\n\r\nStatus\r\n  ");
+    out.append(statusText).append(L"\r\n\r\n");
+    out.append(L"Corvanta Features in dieser Desktop-Shell\r\n"
+               L"  - Creator-Universum: Orbit Feed, Profil, Shop und Analytics als Hub\r\n"
+               L"  - Community: Discord-like Communities, Channels, Table, PTT und Rollen\r\n"
+               L"  - Live: Host-/Watch-Vertraege plus native LiveKit-Probe\r\n"
+               L"  - Trevacast: OBS-artiger Studio-Tab mit optionalem Extra-Fenster\r\n"
+               L"  - Monetarisierung: Wallet, Balance, Gifts und Assets server-autoritativ\r\n"
+               L"  - Studio: Mixforge, Restream, OBS/Overlay und Creator-Werkzeuge getrennt\r\n\r\n"
+               L"Native Refresh ruft aktuell diesen Contract ab:\r\n");
+    out.append(row.endpoint).append(L"\r\n\r\n");
+    out.append(L"Desktop-Status: Native Win32 API-Shell. Media/Realtime-Parity bleibt sichtbar "
+               L"getrennt, solange der Windows-Build ohne echte LiveKit-/Socket.IO-Media laeuft.");
+    return out;
 }
 
 } // namespace corvanta

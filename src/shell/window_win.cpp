@@ -6,6 +6,7 @@
 #include "render/paint.h"
 #include "render/palette.h"
 #include "shell/app_state.h"
+#include "shell/geometry.h"
 #include "shell/ids.h"
 #include "shell/layout.h"
 #include "studio/studio.h"
@@ -13,10 +14,25 @@
 namespace corvanta {
 namespace {
 
+// The main window clips its children, so invalidating it alone would leave the buttons whose
+// look follows the state (the active rail button, the chosen start) as they were.
+void invalidateWithControls(HWND hwnd) {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void chooseStart(HWND hwnd, Screen start, const wchar_t* message) {
     g_app.startScreen = start;
     g_app.loginMessage = message;
-    InvalidateRect(hwnd, nullptr, TRUE);
+    invalidateWithControls(hwnd);
+}
+
+// Between two ticks only the logo changes, so a tick repaints just the square it lives in.
+void invalidateLogo(HWND hwnd) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    const Rect logo = logoBounds(loginCardRect(client.right, client.bottom));
+    const RECT area{logo.left, logo.top, logo.right, logo.bottom};
+    InvalidateRect(hwnd, &area, FALSE);
 }
 
 // True when the id was one of the shell's commands.
@@ -80,6 +96,8 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_PAINT: paint(hwnd); return 0;
+    // Every paint covers the whole invalid area, so erasing first would only flicker.
+    case WM_ERASEBKGND: return 1;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize.x = kMinWindowWidth;
@@ -96,7 +114,7 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam == ID_TIMER_LOGO) {
             g_app.logoFrame = (g_app.logoFrame + 1) % 28;
             if (g_app.showLogin) {
-                InvalidateRect(hwnd, nullptr, FALSE);
+                invalidateLogo(hwnd);
             }
             return 0;
         }
@@ -122,8 +140,8 @@ void setScreen(Screen screen) {
     refreshIntro();
     if (g_app.hwnd != nullptr) {
         layout(g_app.hwnd);
+        invalidateWithControls(g_app.hwnd);
     }
-    InvalidateRect(g_app.hwnd, nullptr, TRUE);
 }
 
 LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -157,9 +175,10 @@ void registerWindowClasses(HINSTANCE instance) {
 }
 
 HWND createMainWindow(HINSTANCE instance) {
-    return CreateWindowExW(0, kMainWindowClass, L"Corvanta Native Win", WS_OVERLAPPEDWINDOW,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 1320, 820, nullptr, nullptr, instance,
-                           nullptr);
+    // WS_CLIPCHILDREN: the window's own painting never covers its controls.
+    return CreateWindowExW(0, kMainWindowClass, L"Corvanta Native Win",
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                           1320, 820, nullptr, nullptr, instance, nullptr);
 }
 
 } // namespace corvanta

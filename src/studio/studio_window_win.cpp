@@ -130,6 +130,9 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         paintTrevacastStudio(hwnd);
         return 0;
+    case WM_ERASEBKGND:
+        // The paint covers every pixel of what it repaints; erasing first would only flash.
+        return 1;
     case WM_CLOSE:
         // Hidden, not destroyed: the next "Extra Fenster" brings it back where it was.
         ShowWindow(hwnd, SW_HIDE);

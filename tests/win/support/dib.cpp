@@ -1,18 +1,13 @@
 #include "support/dib.h"
 
+#include "render/gdi.h"
+
 namespace cvtest {
 
 Dib::Dib(int width, int height, COLORREF fillColor) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = corvanta::createDib(dc_, width, height, &bits);
     bits_ = static_cast<std::uint32_t*>(bits);
     previous_ = SelectObject(dc_, bitmap_);
     fill(fillColor);
@@ -49,6 +44,29 @@ int Dib::count(COLORREF color, int left, int top, int right, int bottom) const {
         }
     }
     return n;
+}
+
+int Dib::differences(const Dib& other, const RECT& skip) const {
+    if (other.width_ != width_ || other.height_ != height_) {
+        return width_ * height_;
+    }
+    GdiFlush();
+    int n = 0;
+    for (int y = 0; y < height_; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            const POINT p{x, y};
+            const std::size_t i = static_cast<std::size_t>(y) * width_ + x;
+            n += bits_[i] != other.bits_[i] && !PtInRect(&skip, p) ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+void Dib::capture(HWND window) {
+    HDC source = GetDC(window);
+    BitBlt(dc_, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
+    ReleaseDC(window, source);
+    GdiFlush();
 }
 
 } // namespace cvtest

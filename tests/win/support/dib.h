@@ -21,8 +21,12 @@ public:
     void fill(COLORREF color);
     // Pixels of exactly this colour inside [left, right) x [top, bottom).
     int count(COLORREF color, int left, int top, int right, int bottom) const;
+    // Pixels that differ from a picture of the same size, outside `skip`.
+    int differences(const Dib& other, const RECT& skip) const;
+    // Copies the window's client area, its child controls included, as it stands.
+    void capture(HWND window);
 
-private:
+  private:
     int width_, height_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;

@@ -180,21 +180,30 @@ TEST(MainWindow, RailCommandsSwitchScreenRebuildIntroAndRepaint) {
         for (int twice = 0; twice < 2; ++twice) { // the current screen again as well
             SetWindowTextW(g_app.output, L"a request report");
             ValidateRect(w.hwnd(), nullptr);
+            ValidateRect(controlForId(id), nullptr);
             SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_SETFOCUS), 0);
             EXPECT_EQ(g_app.screen, screen);
             EXPECT_EQ(w.output(), introReport(screen, g_app.statusText));
             EXPECT_TRUE(cvtest::hasPendingPaint(w.hwnd())) << id;
+            // The rail button now drawn as the active one repaints too.
+            EXPECT_TRUE(cvtest::hasPendingPaint(controlForId(id))) << id;
         }
     }
 }
 
 TEST(MainWindow, StartChoiceCommandsLastClickWins) {
     MainWindow w;
-    ValidateRect(w.hwnd(), nullptr);
+    w.pump();
+    for (HWND h : {w.hwnd(), g_app.btnStartCommunity, g_app.btnStartTrevacast}) {
+        ValidateRect(h, nullptr);
+    }
     w.command(ID_BTN_START_TREVACAST);
     EXPECT_EQ(g_app.startScreen, Screen::Trevacast);
     EXPECT_EQ(g_app.loginMessage, L"Nach Login startet Trevacast.");
     EXPECT_TRUE(cvtest::hasPendingPaint(w.hwnd()));
+    // Both choice buttons change their look.
+    EXPECT_TRUE(cvtest::hasPendingPaint(g_app.btnStartCommunity));
+    EXPECT_TRUE(cvtest::hasPendingPaint(g_app.btnStartTrevacast));
     w.command(ID_BTN_START_COMMUNITY);
     EXPECT_EQ(g_app.startScreen, Screen::Community);
     EXPECT_EQ(g_app.loginMessage, L"Nach Login startet die Community.");

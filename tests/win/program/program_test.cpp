@@ -1,0 +1,180 @@
+// The exe as it ships, read from the file beside this test: no debug sections (their info sits in
+// a file next to it), WinHTTP and crypt32 left to load on first use, and the file properties and
+// manifest Windows shows and applies.
+#include "backend/http.h"
+#include "support/loopback_server.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring besideThisTest(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir = path;
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
+}
+
+const std::wstring kProgram = besideThisTest(L"CorvantaNativeWin.exe");
+
+std::vector<char> readAll(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+template <typename T> T at(const std::vector<char>& file, std::size_t offset) {
+    T value{};
+    if (offset + sizeof(T) <= file.size()) {
+        std::memcpy(&value, file.data() + offset, sizeof(T));
+    }
+    return value;
+}
+
+// Section names from the PE header; a name longer than eight bytes is "/N", an offset into the
+// COFF string table.
+std::vector<std::string> sectionNames(const std::vector<char>& file) {
+    const auto pe = at<std::uint32_t>(file, 0x3C);
+    const auto fileHeader = pe + 4;
+    const auto sections = at<std::uint16_t>(file, fileHeader + 2);
+    const auto symbols = at<std::uint32_t>(file, fileHeader + 8);
+    const auto symbolCount = at<std::uint32_t>(file, fileHeader + 12);
+    const auto optionalSize = at<std::uint16_t>(file, fileHeader + 16);
+    const std::size_t strings = symbols + 18ull * symbolCount;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < sections; ++i) {
+        const std::size_t header = fileHeader + 20 + optionalSize + 40 * i;
+        std::string name(file.data() + header, strnlen(file.data() + header, 8));
+        if (!name.empty() && name[0] == '/' && symbols != 0) {
+            const std::size_t offset = strings + std::stoul(name.substr(1));
+            name = offset < file.size() ? std::string(file.data() + offset) : "?";
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::wstring versionString(const std::vector<BYTE>& info, const wchar_t* key) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + key;
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) {
+        return L"<none>";
+    }
+    return static_cast<const wchar_t*>(value);
+}
+
+} // namespace
+
+TEST(ShippedProgram, CarriesNoDebugSectionsAndPointsAtItsDebugFile) {
+    const std::vector<char> exe = readAll(kProgram);
+    ASSERT_GT(exe.size(), 4096u) << "no program beside the test";
+    EXPECT_LE(exe.size(), 1536u * 1024u);
+    bool linked = false;
+    for (const std::string& name : sectionNames(exe)) {
+        EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
+        linked = linked || name == ".gnu_debuglink";
+    }
+    EXPECT_TRUE(linked);
+    // The debug info sits beside the exe, for crash analysis.
+    EXPECT_GT(readAll(kProgram + L".debug").size(), exe.size());
+}
+
+namespace {
+
+// The DLLs the loader brings in before the program runs, from the exe mapped as an image.
+std::vector<std::string> startImports() {
+    std::vector<std::string> names;
+    HMODULE mapped = LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (mapped == nullptr) {
+        return names;
+    }
+    // The handle's low bits only mark it as a resource mapping.
+    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(mapped) & ~3ull);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + rva);
+         rva != 0 && d->Name != 0; ++d) {
+        std::string name = reinterpret_cast<const char*>(base + d->Name);
+        for (char& c : name) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        names.push_back(name);
+    }
+    FreeLibrary(mapped);
+    return names;
+}
+
+} // namespace
+
+TEST(ShippedProgram, WinHttpAndCrypt32WaitForTheirFirstUse) {
+    const std::vector<std::string> imports = startImports();
+    auto has = [&](const char* dll) {
+        return std::find(imports.begin(), imports.end(), dll) != imports.end();
+    };
+    ASSERT_TRUE(has("user32.dll"));
+    EXPECT_TRUE(has("gdi32.dll"));
+    EXPECT_FALSE(has("winhttp.dll"));
+    EXPECT_FALSE(has("crypt32.dll"));
+}
+
+TEST(ShippedProgram, VersionResourceNamesTheProductAndMatchesTheUserAgent) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(kProgram.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(kProgram.c_str(), 0, size, info.data()));
+    EXPECT_EQ(versionString(info, L"ProductName"), L"Corvanta Native Win");
+    EXPECT_EQ(versionString(info, L"OriginalFilename"), L"CorvantaNativeWin.exe");
+    const std::wstring version = versionString(info, L"ProductVersion");
+    EXPECT_EQ(versionString(info, L"FileVersion"), version);
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    const std::wstring fromNumbers = std::to_wstring(HIWORD(fixed->dwProductVersionMS)) + L"." +
+                                     std::to_wstring(LOWORD(fixed->dwProductVersionMS)) + L"." +
+                                     std::to_wstring(HIWORD(fixed->dwProductVersionLS));
+    EXPECT_EQ(fromNumbers, version);
+
+    // The user agent the exchange really sends carries the same major.minor.
+    cvtest::LoopbackServer server;
+    server.respond(cvtest::Response(200, "{}"));
+    corvanta::requestWinHttp(L"GET", server.origin() + L"/version", "", "");
+    ASSERT_EQ(server.requestCount(), 1u);
+    const std::string agent = server.requests()[0].header("User-Agent").value_or("");
+    const std::string prefix = "CorvantaNativeWin/";
+    ASSERT_EQ(agent.rfind(prefix, 0), 0u) << agent;
+    const std::string agentVersion = agent.substr(prefix.size());
+    EXPECT_EQ(std::wstring(agentVersion.begin(), agentVersion.end()) + L".",
+              version.substr(0, agentVersion.size() + 1));
+}
+
+TEST(ShippedProgram, ManifestRunsAsInvokerAndLeavesDpiAndControlsAlone) {
+    HMODULE image = LoadLibraryExW(kProgram.c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(image, found)));
+    const std::string manifest(bytes, SizeofResource(image, found));
+    FreeLibrary(image);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
+              std::string::npos);
+    // The layout is in pixels and the controls keep their classic look.
+    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+    EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
+}
