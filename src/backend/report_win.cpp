@@ -4,7 +4,7 @@
 #include "backend/text.h"
 #include "backend/text_win.h"
 
-#include <sstream>
+#include <string>
 
 namespace corvanta {
 
@@ -15,18 +15,16 @@ constexpr std::size_t kShownBodyBytes = 12000;
 } // namespace
 
 std::wstring formatResult(const HttpResult& result) {
-    std::wostringstream out;
-    out << L"Corvanta Native Win\r\n";
-    out << L"===================\r\n\r\n";
-    out << result.request << L"\r\n";
-    out << L"Status: " << result.status << L"\r\n";
+    std::wstring out = L"Corvanta Native Win\r\n===================\r\n\r\n";
+    out += result.request + L"\r\n";
+    out += L"Status: " + std::to_wstring(result.status) + L"\r\n";
     if (!result.error.empty()) {
-        out << L"Fehler: " << widen(result.error) << L"\r\n";
+        out += L"Fehler: " + widen(result.error) + L"\r\n";
     }
     if (!result.token.empty()) {
-        out << L"Token: empfangen und fuer diese Sitzung gespeichert\r\n";
+        out += L"Token: empfangen und fuer diese Sitzung gespeichert\r\n";
     }
-    out << L"\r\nAntwort:\r\n";
+    out += L"\r\nAntwort:\r\n";
 
     // Mask first, so a secret that straddles the cut is still hidden as a whole.
     std::string shown = redactJsonSecrets(result.body);
@@ -34,8 +32,8 @@ std::wstring formatResult(const HttpResult& result) {
         shown.resize(kShownBodyBytes);
         shown += "\n\n... gekuerzt ...";
     }
-    out << widen(shown);
-    return out.str();
+    out += widen(shown);
+    return out;
 }
 
 } // namespace corvanta

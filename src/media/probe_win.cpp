@@ -11,7 +11,7 @@
 
 #include <chrono>
 #include <memory>
-#include <sstream>
+#include <string>
 
 namespace corvanta {
 
@@ -35,20 +35,19 @@ struct ProbeInput {
 };
 
 std::wstring probeReport(const ProbeInput& input) {
-    std::wostringstream out;
-    out << L"Corvanta Native LiveKit Probe\r\n" << L"=============================\r\n\r\n";
+    std::wstring out = L"Corvanta Native LiveKit Probe\r\n=============================\r\n\r\n";
     const HttpResult http = requestWinHttp(L"GET", input.url, "", input.token);
-    out << L"Token Request: " << input.path << L"\r\n"
-        << L"HTTP Status: " << http.status << L"\r\n\r\n";
+    out += L"Token Request: " + input.path + L"\r\n";
+    out += L"HTTP Status: " + std::to_wstring(http.status) + L"\r\n\r\n";
     if (!http.error.empty()) {
-        out << L"Fehler: " << widen(http.error) << L"\r\n";
-        return out.str();
+        out += L"Fehler: " + widen(http.error) + L"\r\n";
+        return out;
     }
     if (http.status < 200 || http.status > 299) {
         // Error answers of a token endpoint can carry secrets: masked like every report.
-        out << L"Token Endpoint hat nicht erfolgreich geantwortet:\r\n"
-            << widen(redactJsonSecrets(http.body)) << L"\r\n";
-        return out.str();
+        out += L"Token Endpoint hat nicht erfolgreich geantwortet:\r\n" +
+               widen(redactJsonSecrets(http.body)) + L"\r\n";
+        return out;
     }
     native_livekit::ConnectionDetails details;
     details.token = extractJsonString(http.body, {"token"});
@@ -59,17 +58,17 @@ std::wstring probeReport(const ProbeInput& input) {
     if (details.room.empty()) {
         details.room = input.room;
     }
-    out << L"Token: empfangen\r\n"
-        << L"LiveKit URL: " << widen(details.url) << L"\r\n"
-        << L"Room: " << widen(details.room) << L"\r\n"
-        << L"Identity: " << widen(details.identity) << L"\r\n\r\n";
+    out += L"Token: empfangen\r\n";
+    out += L"LiveKit URL: " + widen(details.url) + L"\r\n";
+    out += L"Room: " + widen(details.room) + L"\r\n";
+    out += L"Identity: " + widen(details.identity) + L"\r\n\r\n";
     const native_livekit::ProbeResult probe = native_livekit::runSyntheticPublishProbe(details);
-    out << L"SDK einkompiliert: " << yesNo(probe.sdkCompiled) << L"\r\n"
-        << L"Verbunden: " << yesNo(probe.connected) << L"\r\n"
-        << L"Audio published: " << yesNo(probe.audioPublished) << L"\r\n"
-        << L"Video published: " << yesNo(probe.videoPublished) << L"\r\n\r\n"
-        << widen(probe.message);
-    return out.str();
+    out += std::wstring(L"SDK einkompiliert: ") + yesNo(probe.sdkCompiled) + L"\r\n";
+    out += std::wstring(L"Verbunden: ") + yesNo(probe.connected) + L"\r\n";
+    out += std::wstring(L"Audio published: ") + yesNo(probe.audioPublished) + L"\r\n";
+    out += std::wstring(L"Video published: ") + yesNo(probe.videoPublished) + L"\r\n\r\n";
+    out += widen(probe.message);
+    return out;
 }
 
 // Releases the flag, then hands the report to the main window (freed here when that fails).

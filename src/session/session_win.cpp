@@ -5,9 +5,6 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -48,6 +45,28 @@ class DpapiBuffer {
     DATA_BLOB blob_{0, nullptr};
 };
 
+// An open file, closed when it goes out of scope. Others may read and write it meanwhile, as with
+// the C runtime's files.
+class File {
+  public:
+    File(const std::wstring& path, DWORD access, DWORD disposition)
+        : handle_(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~File() {
+        if (isOpen()) {
+            CloseHandle(handle_);
+        }
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
 // The service takes non-const input pointers but does not write through them.
 DATA_BLOB inputBlob(const char* data, std::size_t size) {
     return DATA_BLOB{static_cast<DWORD>(size), reinterpret_cast<BYTE*>(const_cast<char*>(data))};
@@ -81,21 +100,19 @@ bool saveTokenImpl(const std::string& token, std::wstring* message) {
         return false;
     }
 
-    std::ofstream out(std::filesystem::path(sessionPath()),
-                      std::ios::binary | std::ios::out | std::ios::trunc);
-    if (!out.is_open()) {
+    File out(sessionPath(), GENERIC_WRITE, CREATE_ALWAYS);
+    if (!out.isOpen()) {
         fail(message, kMsgNotOpened);
         return false;
     }
-    out.write(blob.bytes(), static_cast<std::streamsize>(blob.size()));
-    // The blob fits in the stream's buffer: without the flush a full disk would only show at
-    // close, which reports nothing, and a lost session would pass as stored.
-    out.flush();
-    const bool written = out.good();
-    if (!written) {
+    // Unbuffered: a full disk shows here, not at a close that reports nothing.
+    DWORD written = 0;
+    if (!WriteFile(out.get(), blob.bytes(), static_cast<DWORD>(blob.size()), &written, nullptr) ||
+        written != blob.size()) {
         fail(message, kMsgNotComplete);
+        return false;
     }
-    return written;
+    return true;
 }
 
 std::string loadTokenImpl(std::wstring* message) {
@@ -105,14 +122,21 @@ std::string loadTokenImpl(std::wstring* message) {
     }
     std::vector<char> stored;
     {
-        std::ifstream in(std::filesystem::path(path), std::ios::binary | std::ios::in);
-        if (!in.is_open()) {
+        File in(path, GENERIC_READ, OPEN_EXISTING);
+        if (!in.isOpen()) {
             return {};
         }
-        stored.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        // A read error part-way counts as an unreadable file, not as a damaged blob.
-        if (in.bad()) {
-            return {};
+        char chunk[4096];
+        DWORD read = 0;
+        for (;;) {
+            // A read error part-way counts as an unreadable file, not as a damaged blob.
+            if (!ReadFile(in.get(), chunk, sizeof(chunk), &read, nullptr)) {
+                return {};
+            }
+            if (read == 0) {
+                break;
+            }
+            stored.insert(stored.end(), chunk, chunk + read);
         }
     }
     if (stored.empty()) {
