@@ -66,14 +66,30 @@ constexpr std::array<std::string_view, 10> kSecretKeys = {
     "accessToken",  "access_token",  "token",    "streamJwt", "jwt",
     "refreshToken", "refresh_token", "password", "apiSecret", "secret"};
 
-bool startsSecretKey(char c) {
-    return c == 'a' || c == 't' || c == 's' || c == 'j' || c == 'r' || c == 'p';
+// The secret keys a quoted name starting with this letter can be, as indexes into kSecretKeys.
+std::string_view keysStartingWith(char c) {
+    switch (c) {
+    case 'a':
+        return std::string_view("\0\1\10", 3);
+    case 't':
+        return std::string_view("\2", 1);
+    case 's':
+        return std::string_view("\3\11", 2);
+    case 'j':
+        return std::string_view("\4", 1);
+    case 'r':
+        return std::string_view("\5\6", 2);
+    case 'p':
+        return std::string_view("\7", 1);
+    default:
+        return {};
+    }
 }
 
 // True when the quote at q opens the quoted key: quote, key, quote.
 bool isNeedleAt(const std::string& text, std::size_t q, std::string_view key) {
-    return q + key.size() + 1 < text.size() && text[q + 1] == key[0] &&
-           text[q + key.size() + 1] == '"' && text.compare(q + 1, key.size(), key) == 0;
+    return q + key.size() + 1 < text.size() && text[q + key.size() + 1] == '"' &&
+           text.compare(q + 1, key.size(), key) == 0;
 }
 
 // The input as the loose pass has edited it so far, without editing it: each masked value is an
@@ -123,9 +139,16 @@ class MaskedText {
 
   private:
     // The first interval that ends after `at`; intervals' ends ascend like their starts.
+    // A pass asks at ascending places, so the answer is found by walking on from the last one.
     std::vector<Interval>::const_iterator firstEndingAfter(std::size_t at) const {
-        return std::partition_point(masked_.begin(), masked_.end(),
-                                    [at](const Interval& i) { return i.end <= at; });
+        if (at < lastAsked_) {
+            cursor_ = 0;
+        }
+        lastAsked_ = at;
+        while (cursor_ < masked_.size() && masked_[cursor_].end <= at) {
+            ++cursor_;
+        }
+        return masked_.begin() + static_cast<std::ptrdiff_t>(cursor_);
     }
 
     // A needle is still in the edited text when no masked value cuts into it.
@@ -182,10 +205,14 @@ class MaskedText {
         }
         all.insert(all.end(), old, masked_.cend());
         masked_ = std::move(all);
+        cursor_ = 0;
+        lastAsked_ = 0;
     }
 
     const std::string& text_;
     std::vector<Interval> masked_;
+    mutable std::size_t cursor_ = 0;
+    mutable std::size_t lastAsked_ = 0;
 };
 
 // Index just past the bracket that closes the one at `open`, counting only brackets outside
@@ -248,23 +275,14 @@ std::optional<SecretSpan> valueSpanAfterKey(const std::string& text, std::size_t
     return SecretSpan{v, end, true};
 }
 
-// By start; of two with the same start, the longer first.
-bool spanOrder(const SecretSpan& a, const SecretSpan& b) {
-    return a.begin != b.begin ? a.begin < b.begin : a.end > b.end;
-}
-
-// Sorted spans, overlapping ones joined; the first of a joined group says how it is written.
-std::vector<SecretSpan> joinOverlapping(const std::vector<SecretSpan>& sorted) {
-    std::vector<SecretSpan> out;
-    out.reserve(sorted.size());
-    for (const auto& span : sorted) {
-        if (!out.empty() && (span.begin < out.back().end || span.begin == out.back().begin)) {
-            out.back().end = std::max(out.back().end, span.end);
-        } else {
-            out.push_back(span);
-        }
+// Adds a span that starts no earlier than the last one; overlapping spans are joined, and the
+// first of a joined group says how it is written.
+void addInOrder(std::vector<SecretSpan>& spans, const SecretSpan& span) {
+    if (!spans.empty() && (span.begin < spans.back().end || span.begin == spans.back().begin)) {
+        spans.back().end = std::max(spans.back().end, span.end);
+    } else {
+        spans.push_back(span);
     }
-    return out;
 }
 
 } // namespace
@@ -373,10 +391,11 @@ std::vector<SecretSpan> secretSpans(const std::string& json) {
     std::vector<Needle> needles; // every quoted secret key name, in text order
     std::array<std::vector<std::size_t>, kSecretKeys.size()> byKey;
     for (auto q = json.find('"'); q != std::string::npos; q = json.find('"', q + 1)) {
-        if (q + 1 >= json.size() || !startsSecretKey(json[q + 1])) {
-            continue;
+        if (q + 1 >= json.size()) {
+            break;
         }
-        for (std::size_t k = 0; k < kSecretKeys.size(); ++k) {
+        for (const char index : keysStartingWith(json[q + 1])) {
+            const auto k = static_cast<std::size_t>(index);
             if (isNeedleAt(json, q, kSecretKeys[k])) {
                 needles.push_back({q, k});
                 byKey[k].push_back(q);
@@ -393,23 +412,29 @@ std::vector<SecretSpan> secretSpans(const std::string& json) {
     for (std::size_t k = 0; k < kSecretKeys.size(); ++k) {
         loose.maskLoosely(byKey[k], kSecretKeys[k].size() + 2);
     }
+    // A value right after its key is masked whatever its type. Keys come in text order, so these
+    // spans come sorted too, and the two sorted lists are merged in one walk.
     std::vector<SecretSpan> spans;
     spans.reserve(loose.intervals().size() + needles.size());
-    for (const auto& interval : loose.intervals()) {
-        spans.push_back({interval.begin, interval.end, false});
-    }
-    const auto looseEnd = static_cast<std::ptrdiff_t>(spans.size());
-
-    // A value right after its key is masked whatever its type. Keys come in text order, so
-    // these spans come sorted too.
+    auto interval = loose.intervals().begin();
+    const auto intervalsEnd = loose.intervals().end();
+    const auto addLooseBefore = [&](const SecretSpan* limit) {
+        for (; interval != intervalsEnd &&
+               (limit == nullptr || interval->begin < limit->begin ||
+                (interval->begin == limit->begin && interval->end > limit->end));
+             ++interval) {
+            addInOrder(spans, {interval->begin, interval->end, false});
+        }
+    };
     for (const auto& needle : needles) {
         if (const auto span =
                 valueSpanAfterKey(json, needle.at + kSecretKeys[needle.key].size() + 2)) {
-            spans.push_back(*span);
+            addLooseBefore(&*span);
+            addInOrder(spans, *span);
         }
     }
-    std::inplace_merge(spans.begin(), spans.begin() + looseEnd, spans.end(), spanOrder);
-    return joinOverlapping(spans);
+    addLooseBefore(nullptr);
+    return spans;
 }
 
 std::string redactJsonSecrets(std::string json) {
