@@ -2,6 +2,8 @@
 #pragma once
 #include "backend/http.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,6 +23,10 @@ struct HttpCompletion {
     HttpCompletion& operator=(const HttpCompletion&) = delete;
 };
 long liveHttpCompletions();
+
+// Posts a heap record to the window from a worker, waiting while the window's queue is full.
+// False when it could not be posted: the caller still owns the record.
+bool postRecord(HWND target, unsigned message, void* record);
 
 // Starts work on a detached thread; throws std::system_error when no thread can be started.
 using WorkerStarter = void (*)(std::function<void()> work);

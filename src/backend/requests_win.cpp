@@ -26,11 +26,9 @@ void startDetachedThread(std::function<void()> work) {
     std::thread(std::move(work)).detach();
 }
 
-// Hands a record to the main window; frees it when the window is gone. A null window would
-// post to the calling thread's own queue, where nobody frees it.
+// Hands a record to the main window; frees it when the window is gone.
 void post(HWND target, std::unique_ptr<HttpCompletion> record) {
-    if (target != nullptr &&
-        PostMessageW(target, WM_CV_HTTP_DONE, 0, reinterpret_cast<LPARAM>(record.get()))) {
+    if (postRecord(target, WM_CV_HTTP_DONE, record.get())) {
         record.release();
     }
 }
@@ -77,6 +75,23 @@ HttpCompletion::~HttpCompletion() {
 }
 long liveHttpCompletions() {
     return g_liveCompletions.load();
+}
+
+bool postRecord(HWND target, unsigned message, void* record) {
+    // A null window would post to the calling thread's own queue, where nobody frees it.
+    if (target == nullptr) {
+        return false;
+    }
+    // Windows caps a thread's posted messages (10,000 by default). A full queue drains, and a
+    // sign-in whose answer is lost would keep the Login button blocked; a destroyed window
+    // never takes it.
+    while (!PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(record))) {
+        if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !IsWindow(target)) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
 }
 
 void startWorker(std::function<void()> work) {

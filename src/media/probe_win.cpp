@@ -74,8 +74,7 @@ std::wstring probeReport(const ProbeInput& input) {
 // Releases the flag, then hands the report to the main window (freed here when that fails).
 void finish(HWND target, std::unique_ptr<LiveKitUiResult> result) {
     g_liveKitProbeRunning.store(false);
-    if (target != nullptr &&
-        PostMessageW(target, WM_CV_LIVEKIT_DONE, 0, reinterpret_cast<LPARAM>(result.get()))) {
+    if (postRecord(target, WM_CV_LIVEKIT_DONE, result.get())) {
         result.release();
     }
 }
