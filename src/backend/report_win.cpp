@@ -8,12 +8,6 @@
 
 namespace corvanta {
 
-namespace {
-
-constexpr std::size_t kShownBodyBytes = 12000;
-
-} // namespace
-
 std::wstring formatResult(const HttpResult& result) {
     std::wstring out = L"Corvanta Native Win\r\n===================\r\n\r\n";
     out += result.request + L"\r\n";
@@ -26,13 +20,7 @@ std::wstring formatResult(const HttpResult& result) {
     }
     out += L"\r\nAntwort:\r\n";
 
-    // Mask first, so a secret that straddles the cut is still hidden as a whole.
-    std::string shown = redactJsonSecrets(result.body);
-    if (shown.size() > kShownBodyBytes) {
-        shown.resize(kShownBodyBytes);
-        shown += "\n\n... gekuerzt ...";
-    }
-    out += widen(shown);
+    out += widen(shownBody(result.body));
     return out;
 }
 

@@ -461,4 +461,15 @@ std::string redactJsonSecrets(std::string json) {
     return out;
 }
 
+std::string shownBody(const std::string& body) {
+    constexpr std::size_t kShownBytes = 12000;
+    // Mask first, so a secret that straddles the cut is still hidden as a whole.
+    std::string shown = redactJsonSecrets(body);
+    if (shown.size() > kShownBytes) {
+        shown.resize(kShownBytes);
+        shown += "\n\n... gekuerzt ...";
+    }
+    return shown;
+}
+
 } // namespace corvanta

@@ -39,4 +39,8 @@ std::vector<SecretSpan> secretSpans(const std::string& json);
 // The text with every span of secretSpans masked. May mask more than needed, never less.
 std::string redactJsonSecrets(std::string json);
 
+// An answer body as the reports show it: masked, then cut after 12000 bytes with a note. The
+// output box is a plain edit control, which grows slow with long text.
+std::string shownBody(const std::string& body);
+
 } // namespace corvanta

@@ -44,9 +44,10 @@ std::wstring probeReport(const ProbeInput& input) {
         return out;
     }
     if (http.status < 200 || http.status > 299) {
-        // Error answers of a token endpoint can carry secrets: masked like every report.
+        // Error answers of a token endpoint can carry secrets, and can be long: shown like
+        // every report's body.
         out += L"Token Endpoint hat nicht erfolgreich geantwortet:\r\n" +
-               widen(redactJsonSecrets(http.body)) + L"\r\n";
+               widen(shownBody(http.body)) + L"\r\n";
         return out;
     }
     native_livekit::ConnectionDetails details;

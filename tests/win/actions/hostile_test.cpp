@@ -88,6 +88,10 @@ TEST_F(ActionsTest, HostileAnswersGiveAClearReportAndTheWindowKeepsAnswering) {
          headersOf(64 << 10),
          {L"Status: 200\r\n\r\nAntwort:\r\n{\"headers\":\"many\"}"},
          {L"Fehler"}},
+        {"one unbroken run of digits",
+         Response(200, std::string(20000, '7')),
+         {L"Antwort:\r\n" + std::wstring(12000, L'7') + L"\n\n... gekuerzt ..."},
+         {L"Fehler"}},
         {"NUL and invalid UTF-8",
          Response(200, nulBody),
          {L"Status: 200\r\n\r\nAntwort:\r\n{\"msg\":\"vor dem NUL \uFFFD\uFFFD( ok"},
@@ -114,7 +118,30 @@ TEST_F(ActionsTest, HostileAnswersGiveAClearReportAndTheWindowKeepsAnswering) {
             EXPECT_EQ(out.find(text), std::wstring::npos);
         }
         EXPECT_EQ(liveHttpCompletions(), 0);
+        EXPECT_EQ(SendMessageW(g_app.output, EM_GETFIRSTVISIBLELINE, 0, 0), 0); // from the top
     }
+}
+
+TEST_F(ActionsTest, AProbeRefusalIsCutLikeEveryReportAndTheWindowKeepsAnswering) {
+    std::string numbers = "[";
+    for (int i = 0; numbers.size() < 120000; ++i) {
+        numbers += std::to_string(100000 + 7 * i) + ",";
+    }
+    numbers.back() = ']';
+    signIn();
+    server.respond({403, numbers});
+    Watcher watcher(*window);
+    window->command(ID_BTN_LIVEKIT);
+    ASSERT_TRUE(window->pumpUntil(
+        [] { return g_app.statusText == L"LiveKit Probe abgeschlossen."; }, 60000));
+    window->pump(100);
+    watcher.stop();
+    EXPECT_EQ(watcher.unanswered(), 0);
+    const std::wstring out = window->output();
+    const std::wstring shown(numbers.begin(), numbers.begin() + 12000);
+    EXPECT_NE(out.find(L"geantwortet:\r\n" + shown + L"\n\n... gekuerzt ...\r\n"),
+              std::wstring::npos);
+    EXPECT_EQ(SendMessageW(g_app.output, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 TEST_F(ActionsTest, ASilentServerKeepsNoScreenWaitingUntilItIsEnded) {
