@@ -6,11 +6,13 @@
 #include "report.h"
 #include "shell/app_state.h"
 #include "shell/ids.h"
+#include "shell/layout.h"
 #include "shell/window.h"
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -45,6 +47,52 @@ template <typename F> double timed(HWND show, HWND hide, int repaints, F&& repai
 
 void fullRepaint(HWND hwnd, UINT children = RDW_ALLCHILDREN) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | children);
+}
+
+// A report as long as the output box ever gets (12,000 bytes of body): `unit` repeated.
+std::wstring report(const std::wstring& unit) {
+    std::wstring text = L"Status: 200\r\n\r\nAntwort:\r\n";
+    while (text.size() < 12000) {
+        text += unit;
+    }
+    return text;
+}
+
+// From an empty box to the text on screen, in milliseconds.
+template <typename F> double shown(HWND output, F&& show) {
+    SetWindowTextW(output, L"");
+    pump();
+    const double t0 = bench::nowMs();
+    show();
+    UpdateWindow(output);
+    pump();
+    return bench::nowMs() - t0;
+}
+
+// The program's setOutput against one SetWindowTextW of the same text into the same box.
+void outputRows(HWND program, int pairs) {
+    corvanta::g_app.showLogin = false;
+    corvanta::layout(program);
+    ShowWindow(program, SW_SHOWNOACTIVATE);
+    HWND output = corvanta::g_app.output;
+    struct Row {
+        const char* what;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {"a report of 12 KB of JSON into the output box (vs one SetWindowTextW)",
+         report(L"{\"id\":12345,\"name\":\"Kanal\"},")},
+        {"a report of 12 KB of numbers into the output box (vs one SetWindowTextW)",
+         report(L"100007,")},
+    };
+    for (const Row& row : rows) {
+        std::vector<double> pieces, plain;
+        for (int i = 0; i < pairs; ++i) {
+            pieces.push_back(shown(output, [&] { corvanta::setOutput(row.text); }));
+            plain.push_back(shown(output, [&] { SetWindowTextW(output, row.text.c_str()); }));
+        }
+        bench::printRow(row.what, pieces, plain, "ms", 1, bench::Goal{0, 0, "for the record"});
+    }
 }
 
 } // namespace
@@ -84,6 +132,8 @@ int wmain(int argc, wchar_t** argv) {
                     bareFull, "ms", 3, bench::Goal{0, 0, "for the record"});
     bench::printRow("one logo tick (program) vs one timer repaint (bare)", tick, bareFull, "ms", 3,
                     bench::Goal{0, 0, "for the record"});
+    ShowWindow(bare, SW_HIDE);
+    outputRows(program, rounds / 3);
     DestroyWindow(program);
     DestroyWindow(bare);
     return 0;

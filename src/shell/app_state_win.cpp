@@ -12,7 +12,7 @@ namespace {
 // makes. Under Wine that cost grows faster than the square of the line: an answer of 12,000
 // digits kept the window from answering for seconds, a 128 KB one for minutes. Handed over in
 // pieces, the control only ever measures the line it is appending to.
-constexpr std::size_t kOutputPiece = 2000;
+constexpr std::size_t kOutputPiece = 1000;
 
 std::size_t pieceEnd(const std::wstring& text, std::size_t at) {
     std::size_t end = std::min(text.size(), at + kOutputPiece);
