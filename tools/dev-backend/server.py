@@ -565,6 +565,8 @@ def main(argv=None):
         raise KeyboardInterrupt
 
     signal.signal(signal.SIGTERM, stop)
+    # Set explicitly: a shell without job control starts background commands with SIGINT ignored.
+    signal.signal(signal.SIGINT, stop)
     if hasattr(signal, "SIGBREAK"):
         signal.signal(signal.SIGBREAK, stop)
     print("listening on %s" % server.origin, flush=True)
