@@ -1,6 +1,7 @@
 // Masking a large answer against widening the same bytes to UTF-16 (the step every answer takes
 // on its way into the output box), alternating, on answers full of secrets and on the
-// adversarial run of bare `"jwt":"` keys; the 256 KB cases show whether the cost is linear.
+// adversarial runs of bare `"jwt":"` keys and of secret arrays that never close; the 256 KB
+// cases show whether the cost is linear.
 #include "answers.h"
 #include "backend/text.h"
 #include "backend/text_win.h"
@@ -32,6 +33,7 @@ template <typename F> double perCall(F&& f) {
 
 struct Case {
     const char* what;
+    const char* kind; // the same for the 128 KB and the 256 KB case
     std::string input;
     std::vector<double> mask, widen;
 };
@@ -42,10 +44,19 @@ int wmain(int argc, wchar_t** argv) {
     const int pairs = argc > 1 ? _wtoi(argv[1]) : 7;
     std::vector<Case> cases;
     const std::string jwt = "\"jwt\":\"";
-    cases.push_back({"masking 128 KB full of secrets", bench::answerFullOfSecrets(128000), {}, {}});
-    cases.push_back({"masking 256 KB full of secrets", bench::answerFullOfSecrets(256000), {}, {}});
-    cases.push_back({"masking 128 KB of `\"jwt\":\"`", bench::repeated(jwt, 128000), {}, {}});
-    cases.push_back({"masking 256 KB of `\"jwt\":\"`", bench::repeated(jwt, 256000), {}, {}});
+    const std::string open = "\"jwt\":[";
+    cases.push_back(
+        {"masking 128 KB full of secrets", "secrets", bench::answerFullOfSecrets(128000), {}, {}});
+    cases.push_back(
+        {"masking 256 KB full of secrets", "secrets", bench::answerFullOfSecrets(256000), {}, {}});
+    cases.push_back(
+        {"masking 128 KB of `\"jwt\":\"`", "`\"jwt\":\"`", bench::repeated(jwt, 128000), {}, {}});
+    cases.push_back(
+        {"masking 256 KB of `\"jwt\":\"`", "`\"jwt\":\"`", bench::repeated(jwt, 256000), {}, {}});
+    cases.push_back(
+        {"masking 128 KB of `\"jwt\":[`", "`\"jwt\":[`", bench::repeated(open, 128000), {}, {}});
+    cases.push_back(
+        {"masking 256 KB of `\"jwt\":[`", "`\"jwt\":[`", bench::repeated(open, 256000), {}, {}});
     for (int i = 0; i < pairs; ++i) {
         for (Case& c : cases) {
             c.mask.push_back(perCall([&] { return corvanta::redactJsonSecrets(c.input).size(); }));
@@ -64,8 +75,7 @@ int wmain(int argc, wchar_t** argv) {
         char program[32], baseline[32], what[96];
         std::snprintf(program, sizeof(program), "x%.2f", growth);
         std::snprintf(baseline, sizeof(baseline), "widen x%.2f", widenGrowth);
-        std::snprintf(what, sizeof(what), "%s: 256 KB over 128 KB",
-                      k == 0 ? "secrets" : "`\"jwt\":\"`");
+        std::snprintf(what, sizeof(what), "%s: 256 KB over 128 KB", cases[k].kind);
         bench::printRow(what, program, baseline, growth, 1.0,
                         bench::Goal{0, 2.5, "<= x2.5 (linear)"});
     }

@@ -216,10 +216,17 @@ class MaskedText {
 };
 
 // Index just past the bracket that closes the one at `open`, counting only brackets outside
-// strings; the text's end when it never closes.
-std::size_t closingBracket(const std::string& text, std::size_t open) {
+// strings; the text's end when it never closes. Each scan uses up `budget` by the bytes it
+// walks: secret values nested in secret values, or unclosed ones, would otherwise walk the
+// same bytes once per key (a hostile 128 KB answer took a second). Once the budget is gone, a
+// value is masked to the end: more than needed, never less.
+std::size_t closingBracket(const std::string& text, std::size_t open, std::size_t& budget) {
     int depth = 0;
     for (std::size_t i = open; i < text.size(); ++i) {
+        if (i - open >= budget) {
+            budget = 0;
+            return text.size();
+        }
         const char c = text[i];
         if (c == '"') {
             const auto end = closingQuote(text, i);
@@ -230,9 +237,11 @@ std::size_t closingBracket(const std::string& text, std::size_t open) {
         } else if (c == '{' || c == '[') {
             ++depth;
         } else if ((c == '}' || c == ']') && --depth == 0) {
+            budget -= std::min(budget, i + 1 - open);
             return i + 1;
         }
     }
+    budget -= std::min(budget, text.size() - open);
     return text.size();
 }
 
@@ -243,7 +252,8 @@ bool endsValue(char c) {
 // The value that follows a key (blanks, ':', blanks), as the span that masks it: a string's
 // content, or any other value whole. null is left, as nothing to hide. A value cut off by the
 // end of the text is masked to the end.
-std::optional<SecretSpan> valueSpanAfterKey(const std::string& text, std::size_t afterKey) {
+std::optional<SecretSpan> valueSpanAfterKey(const std::string& text, std::size_t afterKey,
+                                            std::size_t& budget) {
     std::size_t v = afterKey;
     while (v < text.size() && isJsonSpace(text[v])) {
         ++v;
@@ -263,7 +273,7 @@ std::optional<SecretSpan> valueSpanAfterKey(const std::string& text, std::size_t
         return SecretSpan{v + 1, end == std::string::npos ? text.size() : end, false};
     }
     if (text[v] == '{' || text[v] == '[') {
-        return SecretSpan{v, closingBracket(text, v), true};
+        return SecretSpan{v, closingBracket(text, v, budget), true};
     }
     std::size_t end = v;
     while (end < text.size() && !endsValue(text[end])) {
@@ -426,9 +436,10 @@ std::vector<SecretSpan> secretSpans(const std::string& json) {
             addInOrder(spans, {interval->begin, interval->end, false});
         }
     };
+    std::size_t bracketBudget = 16 * json.size() + (std::size_t{64} << 10);
     for (const auto& needle : needles) {
-        if (const auto span =
-                valueSpanAfterKey(json, needle.at + kSecretKeys[needle.key].size() + 2)) {
+        if (const auto span = valueSpanAfterKey(
+                json, needle.at + kSecretKeys[needle.key].size() + 2, bracketBudget)) {
             addLooseBefore(&*span);
             addInOrder(spans, *span);
         }
