@@ -84,9 +84,10 @@ bool postRecord(HWND target, unsigned message, void* record) {
     }
     // Windows caps a thread's posted messages (10,000 by default). A full queue drains, and a
     // sign-in whose answer is lost would keep the Login button blocked; a destroyed window
-    // never takes it.
+    // never takes it, and the window's own thread would wait for itself.
+    const bool ownThread = GetWindowThreadProcessId(target, nullptr) == GetCurrentThreadId();
     while (!PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(record))) {
-        if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !IsWindow(target)) {
+        if (ownThread || GetLastError() != ERROR_NOT_ENOUGH_QUOTA || !IsWindow(target)) {
             return false;
         }
         Sleep(10);
