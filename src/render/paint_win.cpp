@@ -172,8 +172,13 @@ class OffscreenBitmap {
         static std::optional<GdiObject> kept;
         static int keptWidth = 0, keptHeight = 0;
         if (!kept || kept->get() == nullptr || keptWidth < width || keptHeight < height) {
-            keptWidth = std::max(keptWidth, width);
-            keptHeight = std::max(keptHeight, height);
+            // Grown to hold both, unless that is big: a strip across and a strip down the
+            // window would otherwise keep a bitmap of the whole window.
+            const int grownWidth = std::max(keptWidth, width);
+            const int grownHeight = std::max(keptHeight, height);
+            const bool small = static_cast<long>(grownWidth) * grownHeight <= kKeptPixels;
+            keptWidth = small ? grownWidth : width;
+            keptHeight = small ? grownHeight : height;
             kept.reset();
             kept.emplace(createDib(dc, keptWidth, keptHeight));
         }
@@ -279,6 +284,8 @@ void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client)) {
     EndPaint(hwnd, &ps);
 }
 
-void paint(HWND hwnd) { paintWindow(hwnd, paintClient); }
+void paint(HWND hwnd) {
+    paintWindow(hwnd, paintClient);
+}
 
 } // namespace corvanta

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <psapi.h>
+
 using namespace corvanta;
 using cvtest::Dib;
 using cvtest::MainWindow;
@@ -92,4 +94,25 @@ TEST(MainWindowRepaint, OwnPaintingLeavesTheControlsAlone) {
     RedrawWindow(w.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
     after.capture(w.hwnd());
     EXPECT_EQ(after.differences(before, caretBox(w.hwnd())), 0);
+}
+
+TEST(MainWindowRepaint, ThinStripsKeepNoBitmapOfTheWholeWindow) {
+    // As large as the screen allows, so no earlier paint in this process kept one this big.
+    constexpr int kBigWidth = 1580, kBigHeight = 960;
+    MainWindow w(kBigWidth, kBigHeight);
+    KillTimer(w.hwnd(), ID_TIMER_LOGO);
+    const auto committed = [] {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof(counters);
+        GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+        return counters.PagefileUsage;
+    };
+    repaintEverything(w.hwnd());
+    const SIZE_T before = committed();
+    // Each small enough for the kept bitmap; both together span the window (6 MB at 32 bits).
+    const RECT strips[] = {{0, 0, kBigWidth, 16}, {0, 0, 16, kBigHeight}};
+    for (const RECT& strip : strips) {
+        RedrawWindow(w.hwnd(), &strip, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    EXPECT_LT(committed(), before + (SIZE_T{1} << 20));
 }
