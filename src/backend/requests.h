@@ -24,7 +24,7 @@ struct HttpCompletion {
 };
 long liveHttpCompletions();
 
-// Posts a heap record to the window from a worker, waiting while the window's queue is full.
+// Posts a heap record to the window; a worker waits while the window's queue is full.
 // False when it could not be posted: the caller still owns the record.
 bool postRecord(HWND target, unsigned message, void* record);
 
