@@ -1,7 +1,7 @@
 // Masking a large answer against widening the same bytes to UTF-16 (the step every answer takes
 // on its way into the output box), alternating, on answers full of secrets and on the
-// adversarial runs of bare `"jwt":"` keys and of secret arrays that never close; the 256 KB
-// cases show whether the cost is linear.
+// adversarial runs of bare `"jwt":"` keys, of secret arrays that never close and of unquoted
+// secret values; the 256 KB cases show whether the cost is linear.
 #include "answers.h"
 #include "backend/text.h"
 #include "backend/text_win.h"
@@ -32,8 +32,8 @@ template <typename F> double perCall(F&& f) {
 }
 
 struct Case {
-    const char* what;
-    const char* kind; // the same for the 128 KB and the 256 KB case
+    std::string what;
+    std::string kind; // the same for the 128 KB and the 256 KB case
     std::string input;
     std::vector<double> mask, widen;
 };
@@ -57,6 +57,17 @@ int wmain(int argc, wchar_t** argv) {
         {"masking 128 KB of `\"jwt\":[`", "`\"jwt\":[`", bench::repeated(open, 128000), {}, {}});
     cases.push_back(
         {"masking 256 KB of `\"jwt\":[`", "`\"jwt\":[`", bench::repeated(open, 256000), {}, {}});
+    // Unquoted values: a number, literal or garbage once made every key walk to the end.
+    for (const char* unit : {"\"jwt\":x", "\"secret\":1"}) {
+        const std::string kind = std::string("`") + unit + "`";
+        for (const std::size_t kb : {128, 256}) {
+            cases.push_back({"masking " + std::to_string(kb) + " KB of " + kind,
+                             kind,
+                             bench::repeated(unit, kb * 1000),
+                             {},
+                             {}});
+        }
+    }
     for (int i = 0; i < pairs; ++i) {
         for (Case& c : cases) {
             c.mask.push_back(perCall([&] { return corvanta::redactJsonSecrets(c.input).size(); }));
@@ -65,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "pair %d done\n", i + 1);
     }
     for (const Case& c : cases) {
-        bench::printRow(c.what, c.mask, c.widen, "ms", 3, bench::Goal{3, 0, "<= 3x widen"});
+        bench::printRow(c.what.c_str(), c.mask, c.widen, "ms", 3, bench::Goal{3, 0, "<= 3x widen"});
     }
     // Linear: twice the input, about twice the time (the ratio column is the masker's growth).
     for (std::size_t k = 0; k + 1 < cases.size(); k += 2) {
@@ -75,7 +86,7 @@ int wmain(int argc, wchar_t** argv) {
         char program[32], baseline[32], what[96];
         std::snprintf(program, sizeof(program), "x%.2f", growth);
         std::snprintf(baseline, sizeof(baseline), "widen x%.2f", widenGrowth);
-        std::snprintf(what, sizeof(what), "%s: 256 KB over 128 KB", cases[k].kind);
+        std::snprintf(what, sizeof(what), "%s: 256 KB over 128 KB", cases[k].kind.c_str());
         bench::printRow(what, program, baseline, growth, 1.0,
                         bench::Goal{0, 2.5, "<= x2.5 (linear)"});
     }

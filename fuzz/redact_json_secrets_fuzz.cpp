@@ -1,4 +1,5 @@
 // redactJsonSecrets and secretSpans.
+// Any input: the masker's counted steps stay within its linear bound.
 // Any input: the spans are sorted, disjoint and inside the text; the masked text is exactly the
 // spans applied; everything the literal key-by-key stepping masks (the reference below, run on
 // the text as the earlier keys edited it) lies inside a span.
@@ -100,7 +101,10 @@ bool covers(const std::vector<SecretSpan>& spans, std::size_t begin, std::size_t
 
 // Checks for any text; returns the spans.
 std::vector<SecretSpan> checkAnyText(const std::string& json, const Masked& ref) {
-    const std::vector<SecretSpan> spans = corvanta::secretSpans(json);
+    const corvanta::SecretScan scan = corvanta::scanSecrets(json);
+    // Counted, not timed, so a superlinear path fails on every machine alike.
+    require(scan.steps <= corvanta::maskerStepBound(json.size()), "linear work");
+    const std::vector<SecretSpan>& spans = scan.spans;
     for (std::size_t k = 0; k < spans.size(); ++k) {
         require(spans[k].begin <= spans[k].end && spans[k].end <= json.size(), "inside the text");
         require(k == 0 || spans[k - 1].end <= spans[k].begin, "sorted and disjoint");
@@ -113,7 +117,7 @@ std::vector<SecretSpan> checkAnyText(const std::string& json, const Masked& ref)
     for (const std::size_t p : ref.empties) {
         require(covers(spans, p, p), "an empty value the stepping masks stays masked");
     }
-    return spans;
+    return scan.spans;
 }
 
 // Well-formed JSON with secret keys among others, values of every type, blanks, and strings that

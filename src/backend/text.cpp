@@ -21,25 +21,41 @@ std::string needleFor(const std::string& key) {
 }
 
 // Inside a string, the first unescaped quote in [from, to), or npos. A backslash escapes exactly
-// one following byte; `escaped` carries that over from one stretch to the next.
-std::size_t unescapedQuote(const std::string& text, std::size_t from, std::size_t to,
-                           bool& escaped) {
+// one following byte; `escaped` carries that over from one stretch to the next. Adds the bytes
+// it walked to `steps`.
+std::size_t unescapedQuote(const std::string& text, std::size_t from, std::size_t to, bool& escaped,
+                           std::size_t& steps) {
     for (std::size_t i = from; i < to; ++i) {
         if (escaped) {
             escaped = false;
         } else if (text[i] == '\\') {
             escaped = true;
         } else if (text[i] == '"') {
+            steps += i + 1 - from;
             return i;
         }
     }
+    steps += to > from ? to - from : 0;
     return std::string::npos;
 }
 
 // From the opening quote at q, the position of the closing quote, or npos when unterminated.
-std::size_t closingQuote(const std::string& text, std::size_t q) {
+std::size_t closingQuote(const std::string& text, std::size_t q, std::size_t& steps) {
     bool escaped = false;
-    return unescapedQuote(text, q + 1, text.size(), escaped);
+    return unescapedQuote(text, q + 1, text.size(), escaped, steps);
+}
+
+std::size_t closingQuote(const std::string& text, std::size_t q) {
+    std::size_t steps = 0;
+    return closingQuote(text, q, steps);
+}
+
+// text.find(c, from), adding the bytes it looked at to `steps`.
+std::size_t findCounted(const std::string& text, char c, std::size_t from, std::size_t& steps) {
+    const std::size_t at = text.find(c, from);
+    const std::size_t stop = at == std::string::npos ? text.size() : at + 1;
+    steps += stop > from ? stop - from : 0;
+    return at;
 }
 
 // Position of the value's opening quote when the needle at `at` is a key followed by
@@ -102,7 +118,7 @@ class MaskedText {
         std::size_t end;
     };
 
-    explicit MaskedText(const std::string& text) : text_(text) {}
+    MaskedText(const std::string& text, std::size_t& steps) : text_(text), steps_(steps) {}
     const std::vector<Interval>& intervals() const { return masked_; }
 
     // One key: find its quoted name, the next ':', the next '"', and mask up to the closing
@@ -114,6 +130,7 @@ class MaskedText {
         for (;;) {
             while (next != needles.end() && (*next < from || !isWhole(*next, needleSize))) {
                 ++next;
+                ++steps_;
             }
             if (next == needles.end()) {
                 break;
@@ -145,9 +162,11 @@ class MaskedText {
             cursor_ = 0;
         }
         lastAsked_ = at;
+        const std::size_t from = cursor_;
         while (cursor_ < masked_.size() && masked_[cursor_].end <= at) {
             ++cursor_;
         }
+        steps_ += cursor_ - from + 1;
         return masked_.begin() + static_cast<std::ptrdiff_t>(cursor_);
     }
 
@@ -159,8 +178,8 @@ class MaskedText {
 
     // The mask holds neither ':' nor '"', so a byte is found only outside masked values.
     std::size_t findShown(char c, std::size_t from) const {
-        for (std::size_t at = text_.find(c, from); at != std::string::npos;
-             at = text_.find(c, from)) {
+        for (std::size_t at = findCounted(text_, c, from, steps_); at != std::string::npos;
+             at = findCounted(text_, c, from, steps_)) {
             const auto i = firstEndingAfter(at);
             if (i == masked_.end() || i->begin > at) {
                 return at;
@@ -177,13 +196,14 @@ class MaskedText {
         std::size_t i = q + 1;
         for (;;) {
             const std::size_t stop = next == masked_.end() ? text_.size() : next->begin;
-            const std::size_t end = unescapedQuote(text_, i, stop, escaped);
+            const std::size_t end = unescapedQuote(text_, i, stop, escaped, steps_);
             if (end != std::string::npos || next == masked_.end()) {
                 return end;
             }
             escaped = false; // the mask's first byte took the escape, if any
             i = next->end;
             ++next;
+            ++steps_;
         }
     }
 
@@ -204,26 +224,36 @@ class MaskedText {
             all.push_back(n);
         }
         all.insert(all.end(), old, masked_.cend());
+        steps_ += all.size();
         masked_ = std::move(all);
         cursor_ = 0;
         lastAsked_ = 0;
     }
 
     const std::string& text_;
+    std::size_t& steps_;
     std::vector<Interval> masked_;
     mutable std::size_t cursor_ = 0;
     mutable std::size_t lastAsked_ = 0;
 };
 
-// Index just past the bracket that closes the one at `open`, counting only brackets outside
-// strings; the text's end when it never closes. Each scan uses up `budget` by the bytes it
-// walks: secret values nested in secret values, or unclosed ones, would otherwise walk the
+// What the bracket scans of one call may walk together: generous for small answers, linear for
+// large ones. Secret values nested in secret values, or unclosed ones, would otherwise walk the
 // same bytes once per key (a hostile 128 KB answer took a second). Once the budget is gone, a
 // value is masked to the end: more than needed, never less.
-std::size_t closingBracket(const std::string& text, std::size_t open, std::size_t& budget) {
+std::size_t bracketBudgetFor(std::size_t length) {
+    return 16 * length + (std::size_t{64} << 10);
+}
+
+// Index just past the bracket that closes the one at `open`, counting only brackets outside
+// strings; the text's end when it never closes or the budget is gone.
+std::size_t closingBracket(const std::string& text, std::size_t open, std::size_t& budget,
+                           std::size_t& steps) {
     int depth = 0;
-    for (std::size_t i = open; i < text.size(); ++i) {
+    std::size_t i = open;
+    for (; i < text.size(); ++i) {
         if (i - open >= budget) {
+            steps += i - open;
             budget = 0;
             return text.size();
         }
@@ -231,16 +261,19 @@ std::size_t closingBracket(const std::string& text, std::size_t open, std::size_
         if (c == '"') {
             const auto end = closingQuote(text, i);
             if (end == std::string::npos) {
+                i = text.size();
                 break;
             }
             i = end;
         } else if (c == '{' || c == '[') {
             ++depth;
         } else if ((c == '}' || c == ']') && --depth == 0) {
+            steps += i + 1 - open;
             budget -= std::min(budget, i + 1 - open);
             return i + 1;
         }
     }
+    steps += i - open;
     budget -= std::min(budget, text.size() - open);
     return text.size();
 }
@@ -249,36 +282,63 @@ bool endsValue(char c) {
     return c == ',' || c == '}' || c == ']' || isJsonSpace(c);
 }
 
+// Ends of unquoted values (number, literal, garbage). No byte inside a run ends a value, so a
+// value that starts inside the last run found ends where that run ends: a run of `"jwt":x`,
+// which once cost a walk to the end of the text per key, is walked once.
+class UnquotedEnds {
+  public:
+    std::size_t from(const std::string& text, std::size_t v, std::size_t& steps) {
+        if (v >= begin_ && v < end_) {
+            ++steps;
+            return end_;
+        }
+        std::size_t end = v;
+        while (end < text.size() && !endsValue(text[end])) {
+            ++end;
+        }
+        steps += end - v + 1;
+        begin_ = v;
+        end_ = end;
+        return end;
+    }
+
+  private:
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+};
+
+std::size_t skipBlanks(const std::string& text, std::size_t i, std::size_t& steps) {
+    const std::size_t from = i;
+    while (i < text.size() && isJsonSpace(text[i])) {
+        ++i;
+    }
+    steps += i - from + 1;
+    return i;
+}
+
 // The value that follows a key (blanks, ':', blanks), as the span that masks it: a string's
 // content, or any other value whole. null is left, as nothing to hide. A value cut off by the
 // end of the text is masked to the end.
 std::optional<SecretSpan> valueSpanAfterKey(const std::string& text, std::size_t afterKey,
-                                            std::size_t& budget) {
-    std::size_t v = afterKey;
-    while (v < text.size() && isJsonSpace(text[v])) {
-        ++v;
-    }
+                                            std::size_t& budget, UnquotedEnds& unquoted,
+                                            std::size_t& steps) {
+    std::size_t v = skipBlanks(text, afterKey, steps);
     if (v >= text.size() || text[v] != ':') {
         return std::nullopt;
     }
-    ++v;
-    while (v < text.size() && isJsonSpace(text[v])) {
-        ++v;
-    }
+    v = skipBlanks(text, v + 1, steps);
     if (v >= text.size()) {
         return std::nullopt;
     }
     if (text[v] == '"') {
-        const auto end = closingQuote(text, v);
+        // No two string values overlap, so these scans walk each byte once.
+        const auto end = closingQuote(text, v, steps);
         return SecretSpan{v + 1, end == std::string::npos ? text.size() : end, false};
     }
     if (text[v] == '{' || text[v] == '[') {
-        return SecretSpan{v, closingBracket(text, v, budget), true};
+        return SecretSpan{v, closingBracket(text, v, budget, steps), true};
     }
-    std::size_t end = v;
-    while (end < text.size() && !endsValue(text[end])) {
-        ++end;
-    }
+    const std::size_t end = unquoted.from(text, v, steps);
     if (end == v || text.compare(v, end - v, "null") == 0) {
         return std::nullopt;
     }
@@ -393,19 +453,23 @@ std::string extractJsonString(const std::string& json, const std::vector<std::st
     return {};
 }
 
-std::vector<SecretSpan> secretSpans(const std::string& json) {
+SecretScan scanSecrets(const std::string& json) {
+    SecretScan scan;
+    std::size_t& steps = scan.steps;
     struct Needle {
         std::size_t at;
         std::size_t key;
     };
     std::vector<Needle> needles; // every quoted secret key name, in text order
     std::array<std::vector<std::size_t>, kSecretKeys.size()> byKey;
-    for (auto q = json.find('"'); q != std::string::npos; q = json.find('"', q + 1)) {
+    for (auto q = findCounted(json, '"', 0, steps); q != std::string::npos;
+         q = findCounted(json, '"', q + 1, steps)) {
         if (q + 1 >= json.size()) {
             break;
         }
         for (const char index : keysStartingWith(json[q + 1])) {
             const auto k = static_cast<std::size_t>(index);
+            steps += kSecretKeys[k].size();
             if (isNeedleAt(json, q, kSecretKeys[k])) {
                 needles.push_back({q, k});
                 byKey[k].push_back(q);
@@ -413,18 +477,18 @@ std::vector<SecretSpan> secretSpans(const std::string& json) {
         }
     }
     if (needles.empty()) {
-        return {};
+        return scan;
     }
 
     // The loose pass, key by key on the text as the earlier keys left it: its masked values are
     // kept as intervals of the input, so nothing is copied and nothing shifts.
-    MaskedText loose(json);
+    MaskedText loose(json, steps);
     for (std::size_t k = 0; k < kSecretKeys.size(); ++k) {
         loose.maskLoosely(byKey[k], kSecretKeys[k].size() + 2);
     }
     // A value right after its key is masked whatever its type. Keys come in text order, so these
     // spans come sorted too, and the two sorted lists are merged in one walk.
-    std::vector<SecretSpan> spans;
+    std::vector<SecretSpan>& spans = scan.spans;
     spans.reserve(loose.intervals().size() + needles.size());
     auto interval = loose.intervals().begin();
     const auto intervalsEnd = loose.intervals().end();
@@ -432,20 +496,30 @@ std::vector<SecretSpan> secretSpans(const std::string& json) {
         for (; interval != intervalsEnd &&
                (limit == nullptr || interval->begin < limit->begin ||
                 (interval->begin == limit->begin && interval->end > limit->end));
-             ++interval) {
+             ++interval, ++steps) {
             addInOrder(spans, {interval->begin, interval->end, false});
         }
     };
-    std::size_t bracketBudget = 16 * json.size() + (std::size_t{64} << 10);
+    std::size_t bracketBudget = bracketBudgetFor(json.size());
+    UnquotedEnds unquoted;
     for (const auto& needle : needles) {
-        if (const auto span = valueSpanAfterKey(
-                json, needle.at + kSecretKeys[needle.key].size() + 2, bracketBudget)) {
+        if (const auto span =
+                valueSpanAfterKey(json, needle.at + kSecretKeys[needle.key].size() + 2,
+                                  bracketBudget, unquoted, steps)) {
             addLooseBefore(&*span);
             addInOrder(spans, *span);
         }
     }
     addLooseBefore(nullptr);
-    return spans;
+    return scan;
+}
+
+std::size_t maskerStepBound(std::size_t length) {
+    return bracketBudgetFor(length) + 48 * length + 64;
+}
+
+std::vector<SecretSpan> secretSpans(const std::string& json) {
+    return scanSecrets(json).spans;
 }
 
 std::string redactJsonSecrets(std::string json) {

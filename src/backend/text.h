@@ -36,6 +36,17 @@ struct SecretSpan {
 // secret key name, its next ':' and its next '"', wherever that name stands.
 std::vector<SecretSpan> secretSpans(const std::string& json);
 
+// secretSpans with the bytes its scans walked, every find and every loop counted. The count
+// stays within a fixed multiple of the text's length for any text: a Refresh must never stall
+// the window on a hostile answer (the fuzz target holds the masker to that).
+struct SecretScan {
+    std::vector<SecretSpan> spans;
+    std::size_t steps = 0;
+};
+SecretScan scanSecrets(const std::string& json);
+// The most steps scanSecrets may take on a text of this length.
+std::size_t maskerStepBound(std::size_t length);
+
 // The text with every span of secretSpans masked. May mask more than needed, never less.
 std::string redactJsonSecrets(std::string json);
 

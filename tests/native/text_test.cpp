@@ -248,6 +248,31 @@ TEST(RedactJsonSecrets, SpansAreSortedDisjointAndMatchTheMaskedText) {
     EXPECT_EQ(redactJsonSecrets(json).find("\"a\""), std::string::npos);
 }
 
+// Hostile answers of one short piece repeated: the masker's steps stay within its linear bound
+// (the unquoted and unclosed kinds once walked to the end of the text for every key), and what
+// is masked is what it always was: from the first value to the end.
+TEST(RedactJsonSecrets, RepeatedPiecesStayLinear) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"jwt\":x", "\"jwt\":\"[redacted]\""},
+        {"\"secret\":1", "\"secret\":\"[redacted]\""},
+        {"\"password\":t", "\"password\":\"[redacted]\""},
+        {"\"jwt\":[", "\"jwt\":\"[redacted]\""},
+        {"\"jwt\":\"", nullptr},
+        {"{\"token\":{\"secret\":", nullptr},
+    };
+    for (const auto& [piece, masked] : cases) {
+        std::string json;
+        while (json.size() < 128000) {
+            json += piece;
+        }
+        const SecretScan scan = scanSecrets(json);
+        EXPECT_LE(scan.steps, maskerStepBound(json.size())) << piece;
+        if (masked != nullptr) {
+            EXPECT_EQ(redactJsonSecrets(json), masked) << piece;
+        }
+    }
+}
+
 TEST(RedactJsonSecrets, NoSecretValueOfWellFormedPairsSurvives) {
     static const std::vector<std::string> keys = {
         "accessToken",   "access_token", "token",     "streamJwt", "jwt",  "refreshToken",
