@@ -1,6 +1,7 @@
 #include "shell/app_state.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace corvanta {
 
@@ -14,7 +15,7 @@ namespace {
 // pieces, the control only ever measures the line it is appending to.
 constexpr std::size_t kOutputPiece = 1000;
 
-std::size_t pieceEnd(const std::wstring& text, std::size_t at) {
+std::size_t pieceEnd(std::wstring_view text, std::size_t at) {
     std::size_t end = std::min(text.size(), at + kOutputPiece);
     // Never part a surrogate pair or a line end.
     if (end < text.size() &&
@@ -28,20 +29,28 @@ std::size_t pieceEnd(const std::wstring& text, std::size_t at) {
 
 void setOutput(const std::wstring& text) {
     HWND out = g_app.output;
-    if (text.size() <= kOutputPiece) {
+    // The box ends up as one SetWindowTextW would leave it: the text up to its first NUL.
+    const std::wstring_view shown(text.c_str(), std::min(text.size(), text.find(L'\0')));
+    if (shown.size() <= kOutputPiece) {
         SetWindowTextW(out, text.c_str());
         return;
     }
     // Appending, unlike setting the text, stops at the control's limit (30,000 by default).
-    if (static_cast<std::size_t>(SendMessageW(out, EM_GETLIMITTEXT, 0, 0)) < text.size()) {
-        SendMessageW(out, EM_SETLIMITTEXT, text.size(), 0);
+    if (static_cast<std::size_t>(SendMessageW(out, EM_GETLIMITTEXT, 0, 0)) < shown.size()) {
+        SendMessageW(out, EM_SETLIMITTEXT, shown.size(), 0);
     }
-    std::size_t end = pieceEnd(text, 0);
-    SetWindowTextW(out, text.substr(0, end).c_str());
-    while (end < text.size()) {
+    // No piece by piece scrolling and painting. Turning redraw on again sets WS_VISIBLE, so a
+    // hidden box (the login screen) is left alone: it paints nothing anyway.
+    const bool visible = (GetWindowLongPtrW(out, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible) {
+        SendMessageW(out, WM_SETREDRAW, FALSE, 0);
+    }
+    std::size_t end = pieceEnd(shown, 0);
+    SetWindowTextW(out, std::wstring(shown.substr(0, end)).c_str());
+    while (end < shown.size()) {
         const std::size_t at = end;
-        end = pieceEnd(text, at);
-        const std::wstring piece = text.substr(at, end - at);
+        end = pieceEnd(shown, at);
+        const std::wstring piece(shown.substr(at, end - at));
         const LPARAM length = GetWindowTextLengthW(out);
         SendMessageW(out, EM_SETSEL, length, length);
         SendMessageW(out, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
@@ -49,6 +58,10 @@ void setOutput(const std::wstring& text) {
     // Like a newly set text: caret and view at the start.
     SendMessageW(out, EM_SETSEL, 0, 0);
     SendMessageW(out, EM_SCROLLCARET, 0, 0);
+    if (visible) {
+        SendMessageW(out, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(out, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+    }
 }
 
 void refreshIntro() {

@@ -1,3 +1,4 @@
+#include "backend/text_win.h"
 #include "render/palette.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
@@ -341,4 +342,47 @@ TEST(MainWindow, ExtraFensterOpensOneStudioWindowThatDiesWithTheMainWindow) {
         EXPECT_EQ(g_trevacastHwnd, nullptr);
     }
     EXPECT_FALSE(IsWindow(studio));
+}
+
+// Long texts go into the output box in pieces; the box must end up as one SetWindowTextW leaves
+// an edit control of the same kind, and a hidden box must stay hidden.
+TEST(MainWindow, OutputBoxHoldsWhatOneSetWindowTextWould) {
+    const auto sized = [](std::size_t size, std::size_t at, const std::wstring& insert) {
+        std::wstring text;
+        for (std::size_t i = 0; text.size() < size; ++i) {
+            text += static_cast<wchar_t>(L'a' + i % 26);
+        }
+        text.replace(at, insert.size(), insert);
+        return text;
+    };
+    const std::wstring surrogates = L"\U0001F600\U0001F600";
+    const std::wstring texts[] = {
+        sized(999, 100, std::wstring(1, L'\0')),
+        sized(1001, 100, std::wstring(1, L'\0')),
+        sized(5000, 100, std::wstring(1, L'\0')),
+        sized(5000, 4000, std::wstring(1, L'\0')), // after a piece boundary
+        sized(5000, 998, L"\r\n\r\n"),             // line ends across the boundaries
+        sized(5000, 1998, L"x" + surrogates),      // a pair across the second boundary
+        sized(5000, 2999, surrogates),
+    };
+    MainWindow w;
+    HWND reference =
+        CreateWindowExW(0, L"EDIT", L"", GetWindowLongW(g_app.output, GWL_STYLE) & ~WS_VISIBLE, 0,
+                        0, 200, 200, w.hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(reference, nullptr);
+    SendMessageW(reference, EM_SETLIMITTEXT, 100000, 0);
+    for (const bool signedIn : {false, true}) {
+        if (signedIn) {
+            w.signInForTest();
+        }
+        for (const std::wstring& text : texts) {
+            SCOPED_TRACE(testing::Message() << text.size() << (signedIn ? " shown" : " hidden"));
+            setOutput(text);
+            SetWindowTextW(reference, text.c_str());
+            EXPECT_EQ(w.output(), getText(reference));
+            EXPECT_EQ(cvtest::isShown(g_app.output), signedIn);
+            EXPECT_EQ(IsWindowVisible(g_app.output) != FALSE, signedIn);
+        }
+    }
+    DestroyWindow(reference);
 }
