@@ -23,11 +23,15 @@ void invalidate() {
 
 void loginFailed(const HttpResult& result) {
     std::wstring message = L"Login fehlgeschlagen";
-    if (result.status != 0) {
-        message += L" (HTTP " + std::to_wstring(result.status) + L")";
-    }
-    if (!result.error.empty()) {
-        message += L": " + widen(result.error);
+    if (result.tokenRefused) {
+        message += L": ungueltiges Token vom Server.";
+    } else {
+        if (result.status != 0) {
+            message += L" (HTTP " + std::to_wstring(result.status) + L")";
+        }
+        if (!result.error.empty()) {
+            message += L": " + widen(result.error);
+        }
     }
     g_app.loginMessage = message;
     g_app.statusText = L"Login fehlgeschlagen.";

@@ -12,7 +12,12 @@ struct HttpResult {
     std::string token;    // only for a sign-in answer
     std::string error;    // German error text, empty when the exchange completed
     bool isLogin = false;
+    bool tokenRefused = false; // a 2xx sign-in answer whose token could never be sent
 };
+
+// Whether a value can go into a header line: a control byte would break it, and CR or LF would
+// add headers of its own. The exchange sends no token that fails it, and a sign-in takes none.
+bool fitsInHeader(const std::string& value);
 
 // Blocks for up to the timeouts; call on a worker thread only. Never throws: every failure is a
 // German text in `error`. Any HTTP status counts as a completed exchange. A token holding control

@@ -63,17 +63,6 @@ bool restrictToModernTls(HINTERNET session) {
     return false;
 }
 
-// A token is sent inside a header line; a line break in it would add headers of its own.
-bool fitsInHeader(const std::string& token) {
-    for (const char c : token) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool disableRedirects(HINTERNET request) {
     DWORD feature = WINHTTP_DISABLE_REDIRECTS;
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
@@ -182,6 +171,16 @@ void exchange(const std::wstring& method, const std::wstring& url, const std::st
 }
 
 } // namespace
+
+bool fitsInHeader(const std::string& value) {
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
 
 HttpResult requestWinHttp(const std::wstring& method, const std::wstring& url,
                           const std::string& body, const std::string& token) {

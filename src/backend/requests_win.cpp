@@ -51,6 +51,11 @@ void runWorker(WorkerInput& input) noexcept {
         result.isLogin = isLogin;
         if (isLogin && acceptsLoginToken(result.status)) {
             result.token = extractJsonString(result.body, loginTokenKeys());
+            // Taken, it would sign in and then fail every request that sends it.
+            if (!fitsInHeader(result.token)) {
+                result.token.clear();
+                result.tokenRefused = true;
+            }
         }
     } catch (...) {
         // Out of memory: still deliver, as a failed exchange, so no sign-in stays pending.

@@ -104,6 +104,12 @@ TEST_F(LoginTest, FailuresStayOnTheLoginCard) {
         {{200, R"({"user":"demo"})"}, L"Login fehlgeschlagen (HTTP 200)"},
         {{200, R"({"token":null,"user":"bogus"})"}, L"Login fehlgeschlagen (HTTP 200)"},
         {{200, R"({"type":"token","id":"7"})"}, L"Login fehlgeschlagen (HTTP 200)"},
+        // A token that could never be sent in a header is no sign-in either.
+        {{200, "{\"accessToken\":\"geheim\r\nX-Injected: 1\"}"},
+         L"Login fehlgeschlagen: ungueltiges Token vom Server."},
+        {{201, "{\"token\":\"geheim\x01\"}"},
+         L"Login fehlgeschlagen: ungueltiges Token vom Server."},
+        {{200, "{\"jwt\":\"geheim\x7f\"}"}, L"Login fehlgeschlagen: ungueltiges Token vom Server."},
     };
     for (const auto& c : cases) {
         server.respond(c.answer);
