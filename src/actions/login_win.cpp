@@ -1,10 +1,9 @@
 #include "actions/actions.h"
-
+#include "actions/session_writer.h"
 #include "backend/contract.h"
 #include "backend/requests.h"
 #include "backend/text.h"
 #include "backend/text_win.h"
-#include "session/session.h"
 #include "shell/app_state.h"
 #include "shell/layout.h"
 
@@ -40,13 +39,13 @@ void loginFailed(const HttpResult& result) {
     invalidate();
 }
 
-void loginSucceeded(const std::wstring& storeMessage) {
+void loginSucceeded(const std::string& token) {
+    g_app.token = token;
     g_app.showLogin = false;
     g_app.screen = g_app.startScreen;
     g_app.statusText = L"Login erfolgreich. Start: " + screenTitle(g_app.screen) + L".";
-    if (!storeMessage.empty()) {
-        g_app.statusText += L" Hinweis: " + storeMessage;
-    }
+    // Stored off this thread; a failure is added to the status line when it is known.
+    queueSessionSave(token, currentSession(), g_app.statusText);
     g_app.loginMessage = L"Login erfolgreich.";
     SetWindowTextW(g_app.editPass, L"");
     layout(g_app.hwnd);
@@ -90,15 +89,14 @@ void doLogin() {
 }
 
 void doLogout() {
-    std::wstring message;
-    secure_session::clearToken(&message);
     beginNewSession();
+    // Deleted off this thread, after any save still pending; a failure reaches the card later.
+    queueSessionClear(currentSession());
     g_app.token.clear();
     g_app.showLogin = true;
     g_app.loginBusy = false;
     g_pendingLogin = 0;
-    g_app.loginMessage = message.empty() ? L"Du bist ausgeloggt. Bitte neu einloggen."
-                                         : L"Du bist ausgeloggt. Hinweis: " + message;
+    g_app.loginMessage = kSignedOutMessage;
     g_app.statusText = L"Login erforderlich.";
     EnableWindow(g_app.btnLogin, TRUE);
     SetWindowTextW(g_app.editPass, L"");
@@ -116,13 +114,6 @@ void handleHttpDone(LPARAM lParam) {
     if (result.isLogin ? record->sequence != g_pendingLogin : record->session != currentSession()) {
         return; // meant for a sign-in or a session that is over: changes nothing
     }
-    std::wstring storeMessage;
-    if (!result.token.empty()) {
-        g_app.token = result.token;
-        if (!secure_session::saveToken(result.token, &storeMessage) && !storeMessage.empty()) {
-            result.error = "Login ok, aber Session konnte nicht sicher gespeichert werden.";
-        }
-    }
     if (!result.isLogin) {
         completeHttpRequest(result);
         return;
@@ -133,7 +124,7 @@ void handleHttpDone(LPARAM lParam) {
     if (result.token.empty()) {
         loginFailed(result);
     } else {
-        loginSucceeded(storeMessage);
+        loginSucceeded(result.token);
     }
 }
 

@@ -12,5 +12,7 @@ std::wstring sessionPath(); // empty when appDataDir() is
 bool saveToken(const std::string& token, std::wstring* message);
 std::string loadToken(std::wstring* message);
 bool clearToken(std::wstring* message);
+// Tests: every save and delete first waits this long, as on a slow file share.
+void setSlowStoreForTests(unsigned milliseconds);
 
 } // namespace corvanta::secure_session

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <atomic>
 #include <limits>
 #include <vector>
 
@@ -22,6 +23,14 @@ constexpr wchar_t kMsgNotComplete[] =
     L"Session-Datei konnte nicht vollstaendig geschrieben werden.";
 constexpr wchar_t kMsgNotUnlocked[] = L"Gespeicherte Session konnte nicht entsperrt werden.";
 constexpr wchar_t kMsgNotDeleted[] = L"Session-Datei konnte nicht geloescht werden.";
+
+std::atomic<unsigned> g_slowStoreMs{0};
+
+void waitLikeASlowShare() {
+    if (const unsigned ms = g_slowStoreMs.load()) {
+        Sleep(ms);
+    }
+}
 
 // A buffer the data protection service allocated. Wiped before LocalFree: the unprotected one
 // holds the token itself.
@@ -180,6 +189,7 @@ std::wstring sessionPath() {
 }
 
 bool saveToken(const std::string& token, std::wstring* message) {
+    waitLikeASlowShare();
     try {
         return saveTokenImpl(token, message);
     } catch (...) {
@@ -202,6 +212,7 @@ std::string loadToken(std::wstring* message) {
 }
 
 bool clearToken(std::wstring* message) {
+    waitLikeASlowShare();
     try {
         const std::wstring path = sessionPath();
         if (path.empty()) {
@@ -223,6 +234,10 @@ bool clearToken(std::wstring* message) {
         }
         return false;
     }
+}
+
+void setSlowStoreForTests(unsigned milliseconds) {
+    g_slowStoreMs = milliseconds;
 }
 
 } // namespace corvanta::secure_session

@@ -6,6 +6,7 @@ namespace corvanta {
 
 constexpr unsigned WM_CV_HTTP_DONE = 0x8001;    // WM_APP + 1, lParam: heap HttpResult
 constexpr unsigned WM_CV_LIVEKIT_DONE = 0x8002; // WM_APP + 2, lParam: heap LiveKitUiResult
+constexpr unsigned WM_CV_SESSION_DONE = 0x8003; // WM_APP + 3, no record: a session write ended
 constexpr std::uintptr_t ID_TIMER_LOGO = 4001;
 constexpr int kMinWindowWidth = 1180;
 constexpr int kMinWindowHeight = 720;

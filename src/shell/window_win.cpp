@@ -1,6 +1,7 @@
 #include "shell/window.h"
 
 #include "actions/actions.h"
+#include "actions/session_writer.h"
 #include "media/probe.h"
 #include "render/buttons.h"
 #include "render/paint.h"
@@ -13,6 +14,8 @@
 
 namespace corvanta {
 namespace {
+
+constexpr DWORD kSessionWriteWaitMs = 5000;
 
 // The main window clips its children, so invalidating it alone would leave the buttons whose
 // look follows the state (the active rail button, the chosen start) as they were.
@@ -82,6 +85,9 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         KillTimer(hwnd, ID_TIMER_LOGO);
+        // A logout just before closing must still remove the file; a share that hangs must
+        // not keep the program from ending.
+        waitForSessionWrites(kSessionWriteWaitMs);
         deleteIfSet(g_app.fontBody);
         deleteIfSet(g_app.fontTitle);
         deleteIfSet(g_app.fontSmall);
@@ -128,6 +134,7 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CV_HTTP_DONE: handleHttpDone(lParam); return 0;
     case WM_CV_LIVEKIT_DONE: handleLiveKitDone(lParam); return 0;
+    case WM_CV_SESSION_DONE: handleSessionDone(); return 0;
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -1,5 +1,6 @@
 #include "fixture.h"
 
+#include "actions/session_writer.h"
 #include "backend/contract.h"
 #include "session/session.h"
 
@@ -43,6 +44,11 @@ bool ActionsTest::waitForOutput(const std::wstring& needle, int timeoutMs) {
 
 bool ActionsTest::waitForRequests(std::size_t n, int timeoutMs) {
     return window->pumpUntil([&] { return server.requestCount() >= n; }, timeoutMs);
+}
+
+void ActionsTest::settleSessionWrites() {
+    EXPECT_TRUE(corvanta::waitForSessionWrites(10000));
+    window->pump();
 }
 
 std::wstring ActionsTest::sessionFile() const {

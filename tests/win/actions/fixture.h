@@ -21,6 +21,8 @@ class ActionsTest : public ::testing::Test {
     bool waitForOutput(const std::wstring& needle, int timeoutMs = 10000);
     // Pumps until the server has received n requests.
     bool waitForRequests(std::size_t n, int timeoutMs = 10000);
+    // Waits for the session file's writer to finish and applies what it reports.
+    void settleSessionWrites();
     std::wstring sessionFile() const;
     bool sessionFileExists() const;
     void setText(HWND edit, const wchar_t* text) { SetWindowTextW(edit, text); }

@@ -28,6 +28,7 @@ class LoginTest : public ActionsTest {
         window->command(ID_BTN_LOGIN);
         if (wait) {
             ASSERT_TRUE(window->pumpUntil([] { return !g_app.loginBusy; }));
+            settleSessionWrites();
         }
     }
 };
@@ -230,6 +231,7 @@ TEST_F(LoginTest, LogoutRestoresTheLoginFormAndDeletesTheSession) {
     window->command(ID_NAV_WALLET);
     setOutput(L"report");
     window->command(ID_BTN_LOGOUT);
+    settleSessionWrites();
     EXPECT_TRUE(g_app.showLogin);
     EXPECT_TRUE(g_app.token.empty());
     EXPECT_FALSE(sessionFileExists());

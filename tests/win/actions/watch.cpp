@@ -16,12 +16,12 @@ SIZE_T committedBytes() {
     return counters.PagefileUsage;
 }
 
-Watcher::Watcher(MainWindow& window)
+Watcher::Watcher(MainWindow& window, unsigned patienceMs)
     : window_(window), baseline_(committedBytes()), peak_(baseline_) {
-    thread_ = std::thread([this, hwnd = window.hwnd()] {
+    thread_ = std::thread([this, hwnd = window.hwnd(), patienceMs] {
         while (!stop_) {
             DWORD_PTR ignored = 0;
-            if (SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored) != 0) {
+            if (SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, patienceMs, &ignored) != 0) {
                 ++answered_;
             } else {
                 ++unanswered_;

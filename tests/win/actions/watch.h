@@ -17,10 +17,10 @@ namespace cvtest {
 SIZE_T committedBytes();
 
 // From another thread, keeps sending the window a message and counts those that did not come back
-// within a second; samples the committed memory meanwhile.
+// within the patience (a second unless told); samples the committed memory meanwhile.
 class Watcher {
   public:
-    explicit Watcher(MainWindow& window);
+    explicit Watcher(MainWindow& window, unsigned patienceMs = 1000);
     ~Watcher();
     Watcher(const Watcher&) = delete;
     Watcher& operator=(const Watcher&) = delete;

@@ -72,6 +72,7 @@ TEST_F(TlsTest, TrustedBackendSignsInStoresTheSessionAndRefreshesWithTheToken) {
     login(origin);
     ASSERT_FALSE(g_app.showLogin) << narrow(window->output());
     ASSERT_FALSE(g_app.token.empty());
+    settleSessionWrites();
     EXPECT_EQ(secure_session::loadToken(nullptr), g_app.token);
 
     // The wallet answers 200 only to a valid bearer token.

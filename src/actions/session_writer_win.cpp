@@ -1,0 +1,169 @@
+#include "actions/session_writer.h"
+
+#include "backend/requests.h"
+#include "backend/text_win.h"
+#include "session/session.h"
+#include "shell/app_state.h"
+#include "shell/ids.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace corvanta {
+namespace {
+
+struct Job {
+    bool save = false;
+    std::string token;
+    std::uint64_t session = 0;
+    std::wstring status; // the status line a failed save adds to
+    HWND target = nullptr;
+};
+
+// A failed write, waiting for the window to show it.
+struct Failure {
+    bool save = false;
+    std::uint64_t session = 0;
+    std::wstring status;
+    std::wstring message;
+};
+
+struct Writer {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<Job> jobs;
+    std::deque<Failure> failures;
+    bool busy = false;
+    bool running = false;
+};
+
+// Never destroyed: the worker may still run while static objects go at exit.
+Writer& writer() {
+    static Writer* const w = new Writer;
+    return *w;
+}
+
+void wipe(std::string& secret) {
+    if (!secret.empty()) {
+        SecureZeroMemory(secret.data(), secret.size());
+    }
+    secret.clear();
+}
+
+// Runs one job and keeps its failure for the window; the window hears of it by a bare message,
+// so nothing is lost or leaked when the window is gone by then.
+void perform(Job& job) {
+    std::wstring message;
+    const bool ok = job.save ? secure_session::saveToken(job.token, &message)
+                             : secure_session::clearToken(&message);
+    wipe(job.token);
+    Writer& w = writer();
+    if (!ok && !message.empty()) {
+        std::lock_guard<std::mutex> hold(w.lock);
+        w.failures.push_back({job.save, job.session, std::move(job.status), std::move(message)});
+    }
+    if (job.target != nullptr) {
+        PostMessageW(job.target, WM_CV_SESSION_DONE, 0, 0);
+    }
+}
+
+void work() noexcept {
+    Writer& w = writer();
+    std::unique_lock<std::mutex> hold(w.lock);
+    for (;;) {
+        w.changed.wait(hold, [&] { return !w.jobs.empty(); });
+        Job job = std::move(w.jobs.front());
+        w.jobs.pop_front();
+        w.busy = true;
+        hold.unlock();
+        try {
+            perform(job);
+        } catch (...) {
+            // Out of memory: the job is lost, the worker goes on.
+        }
+        wipe(job.token);
+        hold.lock();
+        w.busy = false;
+        w.changed.notify_all();
+    }
+}
+
+void enqueue(Job job) {
+    Writer& w = writer();
+    {
+        std::lock_guard<std::mutex> hold(w.lock);
+        if (!job.save) {
+            for (auto it = w.jobs.begin(); it != w.jobs.end();) {
+                if (it->save) {
+                    wipe(it->token);
+                    it = w.jobs.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        if (w.running) {
+            w.jobs.push_back(std::move(job));
+            w.changed.notify_all();
+            return;
+        }
+        try {
+            std::thread(work).detach();
+            w.running = true;
+            w.jobs.push_back(std::move(job));
+            w.changed.notify_all();
+            return;
+        } catch (...) {
+            // No thread: write on this thread rather than not at all.
+        }
+    }
+    perform(job);
+}
+
+} // namespace
+
+void queueSessionSave(const std::string& token, std::uint64_t session, const std::wstring& status) {
+    enqueue(Job{true, token, session, status, g_app.hwnd});
+}
+
+void queueSessionClear(std::uint64_t session) {
+    enqueue(Job{false, {}, session, {}, g_app.hwnd});
+}
+
+bool waitForSessionWrites(DWORD timeoutMs) {
+    Writer& w = writer();
+    std::unique_lock<std::mutex> hold(w.lock);
+    return w.changed.wait_for(hold, std::chrono::milliseconds(timeoutMs),
+                              [&] { return w.jobs.empty() && !w.busy; });
+}
+
+void handleSessionDone() {
+    std::deque<Failure> failures;
+    {
+        Writer& w = writer();
+        std::lock_guard<std::mutex> hold(w.lock);
+        failures.swap(w.failures);
+    }
+    for (const Failure& f : failures) {
+        if (f.session != currentSession()) {
+            continue; // a logout came since: nothing of that sign-in is on screen any more
+        }
+        if (f.save && !g_app.showLogin && g_app.statusText == f.status) {
+            const bool introShown = getText(g_app.output) == introReport(g_app.screen, f.status);
+            g_app.statusText = f.status + L" Hinweis: " + f.message;
+            if (introShown) {
+                refreshIntro();
+            }
+        } else if (!f.save && g_app.showLogin && g_app.loginMessage == kSignedOutMessage) {
+            g_app.loginMessage = L"Du bist ausgeloggt. Hinweis: " + f.message;
+        }
+    }
+    if (!failures.empty() && g_app.hwnd != nullptr) {
+        InvalidateRect(g_app.hwnd, nullptr, TRUE);
+    }
+}
+
+} // namespace corvanta

@@ -1,0 +1,63 @@
+// The session file on a slow profile folder: written and deleted off the window's thread, in the
+// order asked, and finished before the program ends.
+#include "fixture.h"
+#include "watch.h"
+
+#include "actions/actions.h"
+#include "actions/session_writer.h"
+#include "session/session.h"
+#include "shell/ids.h"
+
+using namespace corvanta;
+using cvtest::ActionsTest;
+
+class SessionWritesTest : public ActionsTest {
+  protected:
+    void TearDown() override {
+        secure_session::setSlowStoreForTests(0);
+        ActionsTest::TearDown();
+    }
+    // Signs in through the real request; returns once the answer is applied, not the file.
+    void signInAs(const wchar_t* user, const std::string& token) {
+        server.respond({200, "{\"accessToken\":\"" + token + "\"}"});
+        setText(g_app.editUser, user);
+        setText(g_app.editPass, L"pw");
+        window->command(ID_BTN_LOGIN);
+        ASSERT_TRUE(window->pumpUntil([] { return !g_app.loginBusy; }));
+        ASSERT_FALSE(g_app.showLogin);
+    }
+};
+
+TEST_F(SessionWritesTest, ASlowSaveNeverStallsTheWindow) {
+    secure_session::setSlowStoreForTests(3000);
+    cvtest::Watcher watcher(*window, 250);
+    signInAs(L"demo", "slow-token");
+    EXPECT_FALSE(waitForSessionWrites(0)); // signed in at once, the file still on its way
+    window->command(ID_NAV_WALLET);
+    ASSERT_TRUE(window->pumpUntil([] { return waitForSessionWrites(0); }, 10000));
+    window->pump(300);
+    watcher.stop();
+    EXPECT_EQ(watcher.unanswered(), 0);
+    EXPECT_GT(watcher.answered(), 10);
+    EXPECT_EQ(secure_session::loadToken(nullptr), "slow-token");
+}
+
+TEST_F(SessionWritesTest, WritesKeepTheirOrderAndCloseWaitsForThem) {
+    secure_session::setSlowStoreForTests(800);
+    // Logout, then another account while the first save still runs: the second token stays.
+    signInAs(L"demo", "first");
+    window->command(ID_BTN_LOGOUT);
+    signInAs(L"lena", "second");
+    settleSessionWrites();
+    EXPECT_EQ(secure_session::loadToken(nullptr), "second");
+
+    // Sign-in, Logout and close in quick succession: closing waits, and no file is left.
+    window->command(ID_BTN_LOGOUT);
+    signInAs(L"demo", "third");
+    window->command(ID_BTN_LOGOUT);
+    EXPECT_FALSE(waitForSessionWrites(0));
+    window.reset();
+    EXPECT_TRUE(waitForSessionWrites(0));
+    EXPECT_FALSE(sessionFileExists());
+    window = std::make_unique<cvtest::MainWindow>();
+}
