@@ -142,6 +142,19 @@ LogoPulse logoPulse(int logoFrame, const Rect& card) {
     return pulse;
 }
 
+Rect fittedWindowRect(const Rect& window, const Rect& workArea) {
+    const auto fit = [](int begin, int end, int areaBegin, int areaEnd, int& outBegin,
+                        int& outEnd) {
+        const int size = std::min(end - begin, areaEnd - areaBegin);
+        outBegin = std::clamp(begin, areaBegin, std::max(areaBegin, areaEnd - size));
+        outEnd = outBegin + size;
+    };
+    Rect out;
+    fit(window.left, window.right, workArea.left, workArea.right, out.left, out.right);
+    fit(window.top, window.bottom, workArea.top, workArea.bottom, out.top, out.bottom);
+    return out;
+}
+
 Rect logoBounds(const Rect& card) {
     Rect bounds = {card.right, card.bottom, card.left, card.top};
     for (int frame = 0; frame < 28; ++frame) {

@@ -80,4 +80,9 @@ constexpr int kLogoHaloMargin = 8;
 // The square that every frame of the logo, halo included, stays inside: all a tick repaints.
 Rect logoBounds(const Rect& card);
 
+// A top-level window's outer rectangle on a screen whose work area is smaller than the window:
+// the work area's size in each direction where it is smaller, and moved inside it. A window that
+// fits stays as it is.
+Rect fittedWindowRect(const Rect& window, const Rect& workArea);
+
 } // namespace corvanta

@@ -11,7 +11,7 @@ constexpr const wchar_t* kMainWindowClass = L"CorvantaNativeWinWindow";
 ATOM registerMainWindowClass(HINSTANCE instance);
 // Registers both classes (main and studio window).
 void registerWindowClasses(HINSTANCE instance);
-// The main window at 1320 x 820; null when it cannot be created.
+// The main window at 1320 x 820, or smaller to fit the work area; null when it cannot be created.
 HWND createMainWindow(HINSTANCE instance);
 LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void setScreen(Screen screen);

@@ -10,6 +10,7 @@
 #include "shell/geometry.h"
 #include "shell/ids.h"
 #include "shell/layout.h"
+#include "shell/work_area.h"
 #include "studio/studio.h"
 
 namespace corvanta {
@@ -105,9 +106,8 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     // Every paint covers the whole invalid area, so erasing first would only flicker.
     case WM_ERASEBKGND: return 1;
     case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize.x = kMinWindowWidth;
-        info->ptMinTrackSize.y = kMinWindowHeight;
+        limitMinTrackSize(hwnd, reinterpret_cast<MINMAXINFO*>(lParam), kMinWindowWidth,
+                          kMinWindowHeight);
         return 0;
     }
     case WM_DRAWITEM: drawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
@@ -183,9 +183,13 @@ void registerWindowClasses(HINSTANCE instance) {
 
 HWND createMainWindow(HINSTANCE instance) {
     // WS_CLIPCHILDREN: the window's own painting never covers its controls.
-    return CreateWindowExW(0, kMainWindowClass, L"Corvanta Native Win",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                           1320, 820, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, kMainWindowClass, L"Corvanta Native Win",
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 1320, 820, nullptr, nullptr, instance, nullptr);
+    if (window != nullptr) {
+        fitIntoWorkArea(window);
+    }
+    return window;
 }
 
 } // namespace corvanta

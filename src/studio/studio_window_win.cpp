@@ -6,6 +6,7 @@
 #include "render/primitives.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
+#include "shell/work_area.h"
 
 namespace corvanta {
 
@@ -138,9 +139,8 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowWindow(hwnd, SW_HIDE);
         return 0;
     case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize.x = kMinTrackWidth;
-        info->ptMinTrackSize.y = kMinTrackHeight;
+        limitMinTrackSize(hwnd, reinterpret_cast<MINMAXINFO*>(lParam), kMinTrackWidth,
+                          kMinTrackHeight);
         return 0;
     }
     case WM_SIZE:
@@ -178,6 +178,7 @@ void openTrevacastStudioWindow() {
                                       WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kOpenWidth,
                                       kOpenHeight, g_app.hwnd, nullptr, instance, nullptr);
     if (g_trevacastHwnd != nullptr) {
+        fitIntoWorkArea(g_trevacastHwnd);
         ShowWindow(g_trevacastHwnd, SW_SHOWNORMAL);
         UpdateWindow(g_trevacastHwnd);
     }

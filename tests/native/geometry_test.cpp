@@ -233,3 +233,21 @@ TEST(LogoPulse, TriangleWaveSizePositionAndColour) {
         EXPECT_LE(std::abs(2 * f.x + f.side - (card.left + card.right)), 1) << frame;
     }
 }
+
+TEST(WindowFit, ShrinksAndMovesOnlyWhatDoesNotFit) {
+    const struct {
+        Rect window, area, fitted;
+    } cases[] = {
+        {{0, 0, 1320, 820}, {0, 0, 1600, 1000}, {0, 0, 1320, 820}},    // fits: as it is
+        {{0, 0, 1320, 820}, {0, 0, 1280, 688}, {0, 0, 1280, 688}},     // both directions
+        {{0, 0, 1320, 820}, {0, 0, 1366, 728}, {0, 0, 1320, 728}},     // height only
+        {{200, 150, 1520, 970}, {0, 0, 1600, 1000}, {200, 150, 1520, 970}},
+        {{400, 300, 1720, 1120}, {0, 0, 1600, 1000}, {280, 180, 1600, 1000}}, // moved back in
+        {{0, 0, 1320, 820}, {0, 40, 1024, 600}, {0, 40, 1024, 600}},   // taskbar at the top
+        {{-1700, 0, -380, 820}, {-1920, 0, 0, 1040}, {-1700, 0, -380, 820}}, // a left monitor
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fittedWindowRect(c.window, c.area), c.fitted)
+            << c.window.left << "," << c.window.top << " on " << c.area.right;
+    }
+}

@@ -10,7 +10,7 @@
 
 namespace cvtest {
 
-MainWindow::MainWindow(int clientWidth, int clientHeight) {
+MainWindow::MainWindow(AsOpened) {
     static const bool registered = [] {
         corvanta::registerWindowClasses(GetModuleHandleW(nullptr));
         return true;
@@ -19,6 +19,10 @@ MainWindow::MainWindow(int clientWidth, int clientHeight) {
     corvanta::g_app = corvanta::AppState{};
     hwnd_ = corvanta::createMainWindow(GetModuleHandleW(nullptr));
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    pump();
+}
+
+MainWindow::MainWindow(int clientWidth, int clientHeight) : MainWindow(AsOpened{}) {
     resizeClient(clientWidth, clientHeight);
     pump();
 }

@@ -8,10 +8,14 @@
 
 namespace cvtest {
 
+// Creates the window as the program opens it, at the size it chooses.
+struct AsOpened {};
+
 class MainWindow {
 public:
     // Creates the window and gives it a client area of the given size.
     explicit MainWindow(int clientWidth = 1304, int clientHeight = 781);
+    explicit MainWindow(AsOpened);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
