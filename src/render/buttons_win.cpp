@@ -3,6 +3,7 @@
 #include "render/button_style.h"
 #include "render/primitives.h"
 #include "shell/app_state.h"
+#include "shell/window_dpi.h"
 
 namespace corvanta {
 
@@ -17,19 +18,23 @@ void drawOwnerButton(const DRAWITEMSTRUCT* item) {
     const int id = static_cast<int>(item->CtlID);
     const bool pressed = (item->itemState & ODS_SELECTED) != 0;
     const ButtonStyle style = buttonStyle(id, g_app.screen, g_app.startScreen, pressed);
+    // Drawn in 96-DPI units of the button, whose rectangle is its client area from 0, 0.
+    const AreaScale scale(windowDpi(item->hwndItem), item->rcItem.right - item->rcItem.left,
+                          item->rcItem.bottom - item->rcItem.top);
+    const ScaledPainting scaled(scale);
+    const RECT area{0, 0, scale.width(), scale.height()};
 
-    drawRoundPanel(item->hDC, item->rcItem, style.corner, style.fill, style.outline);
+    drawRoundPanel(item->hDC, area, style.corner, style.fill, style.outline);
 
     wchar_t caption[128] = {};
     GetWindowTextW(item->hwndItem, caption, 128);
-    RECT textRect = item->rcItem;
+    RECT textRect = area;
     textRect.left += style.captionInset;
     drawLabel(item->hDC, caption, textRect, style.text, g_app.fontBody,
               style.centred ? kLabelCenterCut : kLabelLeftCut);
 
     if (style.accentBar) {
-        const RECT bar{item->rcItem.left, item->rcItem.top + 8, item->rcItem.left + 3,
-                       item->rcItem.bottom - 8};
+        const RECT bar{area.left, area.top + 8, area.left + 3, area.bottom - 8};
         drawFilledRect(item->hDC, bar, accent());
     }
 }

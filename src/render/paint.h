@@ -10,7 +10,8 @@ void paint(HWND hwnd);
 void paintClient(HDC dc, const RECT& client);
 void paintLoginScreen(HDC dc, const RECT& client);
 // Runs `draw` for the whole client picture into an off-screen bitmap that covers only `area`
-// (client coordinates) and copies that area onto the target in one BitBlt.
+// (client pixels) and copies that area onto the target in one BitBlt. `client` is in the units
+// the painters draw in (96-DPI units of the current ScaledPainting).
 void paintOffscreen(HDC target, const RECT& area, const RECT& client,
                     void (*draw)(HDC dc, const RECT& client));
 // BeginPaint, the invalid area drawn off-screen and copied to the window, EndPaint on every path;

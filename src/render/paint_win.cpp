@@ -8,6 +8,7 @@
 #include "shell/app_state.h"
 #include "shell/geometry.h"
 #include "shell/ids.h"
+#include "shell/window_dpi.h"
 #include "studio/studio.h"
 
 #include <algorithm>
@@ -275,9 +276,10 @@ void paintWindow(HWND hwnd, void (*draw)(HDC dc, const RECT& client)) {
     if (dc != nullptr) {
         // Painting runs inside a window procedure: nothing may escape it, and EndPaint must run.
         try {
-            RECT client{};
-            GetClientRect(hwnd, &client);
-            paintOffscreen(dc, ps.rcPaint, client, draw);
+            // The picture is drawn in 96-DPI units of the client area, enlarged as it is drawn.
+            const AreaScale scale = clientScale(hwnd);
+            const ScaledPainting scaled(scale);
+            paintOffscreen(dc, ps.rcPaint, RECT{0, 0, scale.width(), scale.height()}, draw);
         } catch (...) {
         }
     }

@@ -10,6 +10,9 @@ HWND makeEdit(HWND parent, int id, const wchar_t* text, DWORD extraStyle);
 void createUi(HWND parent);
 // Places, shows and hides the controls for the client size, sign-in state and screen.
 void layout(HWND window);
+// The window moved to a monitor of another DPI: fonts and the control brush made anew for it
+// and handed to every control.
+void remakeFontsForDpi(HWND parent);
 // The control of an id, or null.
 HWND controlForId(int id);
 

@@ -1,9 +1,11 @@
 #include "shell/layout.h"
 
+#include "render/fonts.h"
 #include "render/palette.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
 #include "shell/ids.h"
+#include "shell/window_dpi.h"
 
 namespace corvanta {
 namespace {
@@ -53,9 +55,16 @@ constexpr ControlSpec kControls[] = {
     {ID_OUTPUT, &AppState::output, Kind::Output, L"", 0},
 };
 
-HFONT makeFont(const wchar_t* face, int height, int weight) {
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, face);
+ShellFonts appFonts() {
+    return {g_app.fontBody, g_app.fontTitle, g_app.fontSmall, g_app.fontHero, g_app.fontMono};
+}
+
+void setAppFonts(const ShellFonts& fonts) {
+    g_app.fontBody = fonts.body;
+    g_app.fontTitle = fonts.title;
+    g_app.fontSmall = fonts.smallText;
+    g_app.fontHero = fonts.hero;
+    g_app.fontMono = fonts.mono;
 }
 
 HWND makeControl(HWND parent, int id, const wchar_t* cls, const wchar_t* text, DWORD exStyle,
@@ -95,11 +104,7 @@ HWND controlForId(int id) {
 }
 
 void createUi(HWND parent) {
-    g_app.fontBody = makeFont(L"Segoe UI", -13, 400);
-    g_app.fontTitle = makeFont(L"Segoe UI", -20, 700);
-    g_app.fontSmall = makeFont(L"Segoe UI", -11, 400);
-    g_app.fontHero = makeFont(L"Segoe UI", -24, 900);
-    g_app.fontMono = makeFont(L"Consolas", -12, 600);
+    setAppFonts(makeShellFonts(windowDpi(parent)));
     g_app.surfaceBrush = CreateSolidBrush(surface());
 
     for (const auto& entry : kControls) {
@@ -119,14 +124,33 @@ void createUi(HWND parent) {
     SetFocus(g_app.editUser);
 }
 
+void remakeFontsForDpi(HWND parent) {
+    ShellFonts old = appFonts();
+    setAppFonts(makeShellFonts(windowDpi(parent)));
+    for (const auto& entry : kControls) {
+        SendMessageW(g_app.*entry.field, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.fontBody),
+                     FALSE);
+    }
+    // Only now, when no control uses them any more.
+    deleteShellFonts(old);
+    HBRUSH oldBrush = g_app.surfaceBrush;
+    g_app.surfaceBrush = CreateSolidBrush(surface());
+    if (oldBrush != nullptr) {
+        DeleteObject(oldBrush);
+    }
+}
+
 void layout(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
+    // Placed in 96-DPI units of the client area, enlarged at the end.
+    const AreaScale scale = clientScale(window);
     for (const auto& step :
-         computeLayout(client.right, client.bottom, g_app.showLogin, g_app.screen)) {
+         computeLayout(scale.width(), scale.height(), g_app.showLogin, g_app.screen)) {
         HWND control = controlForId(step.id);
         if (step.placed) {
-            MoveWindow(control, step.at.x, step.at.y, step.at.width, step.at.height, TRUE);
+            const Placement& at = step.at;
+            const int left = scale.x(at.x), top = scale.y(at.y);
+            MoveWindow(control, left, top, scale.x(at.x + at.width) - left,
+                       scale.y(at.y + at.height) - top, TRUE);
         }
         showControl(control, step.visible);
     }

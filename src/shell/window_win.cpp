@@ -10,6 +10,7 @@
 #include "shell/geometry.h"
 #include "shell/ids.h"
 #include "shell/layout.h"
+#include "shell/window_dpi.h"
 #include "shell/work_area.h"
 #include "studio/studio.h"
 
@@ -17,6 +18,10 @@ namespace corvanta {
 namespace {
 
 constexpr DWORD kSessionWriteWaitMs = 5000;
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 // The main window clips its children, so invalidating it alone would leave the buttons whose
 // look follows the state (the active rail button, the chosen start) as they were.
@@ -32,10 +37,12 @@ void chooseStart(HWND hwnd, Screen start, const wchar_t* message) {
 
 // Between two ticks only the logo changes, so a tick repaints just the square it lives in.
 void invalidateLogo(HWND hwnd) {
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    const Rect logo = logoBounds(loginCardRect(client.right, client.bottom));
-    const RECT area{logo.left, logo.top, logo.right, logo.bottom};
+    const AreaScale scale = clientScale(hwnd);
+    const Rect logo = logoBounds(loginCardRect(scale.width(), scale.height()));
+    // A pixel more on each side: rounding may put an edge of the enlarged logo one further out.
+    const int margin = scale.dpi() == kBaseDpi ? 0 : 1;
+    const RECT area{scale.x(logo.left) - margin, scale.y(logo.top) - margin,
+                    scale.x(logo.right) + margin, scale.y(logo.bottom) + margin};
     InvalidateRect(hwnd, &area, FALSE);
 }
 
@@ -110,6 +117,13 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                           kMinWindowHeight);
         return 0;
     }
+    case WM_DPICHANGED:
+        // Moved to a monitor of another scale.
+        remakeFontsForDpi(hwnd);
+        takeSuggestedRect(hwnd, lParam);
+        layout(hwnd);
+        invalidateWithControls(hwnd);
+        return 0;
     case WM_DRAWITEM: drawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_COMMAND:
         if (dispatchCommand(hwnd, LOWORD(wParam))) {
@@ -187,7 +201,7 @@ HWND createMainWindow(HINSTANCE instance) {
                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 1320, 820, nullptr, nullptr, instance, nullptr);
     if (window != nullptr) {
-        fitIntoWorkArea(window);
+        openInWorkArea(window, 1320, 820);
     }
     return window;
 }

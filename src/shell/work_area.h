@@ -4,10 +4,14 @@
 
 namespace corvanta {
 
-// Shrinks and moves the window into the work area of its monitor where it does not fit there.
-void fitIntoWorkArea(HWND window);
-// WM_GETMINMAXINFO: the minimum tracking size, but never more than the work area of the window's
-// monitor: a larger one would keep the bottom or right edge out of reach.
+// Gives a new window its first outer size (96-DPI units, scaled to the window's DPI), shrunk and
+// moved into the work area of its monitor where it does not fit there.
+void openInWorkArea(HWND window, int width, int height);
+// WM_GETMINMAXINFO: the minimum tracking size (96-DPI units, scaled to the window's DPI), but
+// never more than the work area of the window's monitor: a larger one would keep the bottom or
+// right edge out of reach.
 void limitMinTrackSize(HWND window, MINMAXINFO* info, int width, int height);
+// WM_DPICHANGED: the rectangle Windows suggests for the new DPI.
+void takeSuggestedRect(HWND window, LPARAM suggested);
 
 } // namespace corvanta

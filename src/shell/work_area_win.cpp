@@ -1,6 +1,7 @@
 #include "shell/work_area.h"
 
 #include "shell/geometry.h"
+#include "shell/window_dpi.h"
 
 #include <algorithm>
 
@@ -21,13 +22,19 @@ bool workAreaOf(HWND window, RECT& area) {
 
 } // namespace
 
-void fitIntoWorkArea(HWND window) {
+void openInWorkArea(HWND window, int width, int height) {
     RECT area{}, outer{};
-    if (!workAreaOf(window, area) || !GetWindowRect(window, &outer)) {
+    if (!GetWindowRect(window, &outer)) {
         return;
     }
-    const Rect fitted = fittedWindowRect({outer.left, outer.top, outer.right, outer.bottom},
-                                         {area.left, area.top, area.right, area.bottom});
+    const int dpi = windowDpi(window);
+    outer.right = outer.left + toDevice(width, dpi);
+    outer.bottom = outer.top + toDevice(height, dpi);
+    Rect fitted{outer.left, outer.top, outer.right, outer.bottom};
+    if (workAreaOf(window, area)) {
+        fitted = fittedWindowRect(fitted, {area.left, area.top, area.right, area.bottom});
+    }
+    GetWindowRect(window, &outer);
     if (fitted != Rect{outer.left, outer.top, outer.right, outer.bottom}) {
         SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.width(), fitted.height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -35,6 +42,9 @@ void fitIntoWorkArea(HWND window) {
 }
 
 void limitMinTrackSize(HWND window, MINMAXINFO* info, int width, int height) {
+    const int dpi = windowDpi(window);
+    width = toDevice(width, dpi);
+    height = toDevice(height, dpi);
     RECT area{};
     if (workAreaOf(window, area)) {
         width = std::min<int>(width, area.right - area.left);
@@ -42,6 +52,14 @@ void limitMinTrackSize(HWND window, MINMAXINFO* info, int width, int height) {
     }
     info->ptMinTrackSize.x = width;
     info->ptMinTrackSize.y = height;
+}
+
+void takeSuggestedRect(HWND window, LPARAM suggested) {
+    const auto* r = reinterpret_cast<const RECT*>(suggested);
+    if (r != nullptr) {
+        SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 } // namespace corvanta

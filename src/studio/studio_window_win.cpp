@@ -2,10 +2,12 @@
 // closed, and brought back by "Extra Fenster". Its picture is a fixed mock-up.
 #include "studio/studio.h"
 
+#include "render/fonts.h"
 #include "render/paint.h"
 #include "render/primitives.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
+#include "shell/window_dpi.h"
 #include "shell/work_area.h"
 
 namespace corvanta {
@@ -24,6 +26,23 @@ constexpr int kOpenHeight = 740;
 constexpr int kMinTrackWidth = 1020;
 constexpr int kMinTrackHeight = 640;
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// Made for the studio window's own DPI: it may stand on another monitor than the main window.
+ShellFonts g_studioFonts;
+
+// The studio window's fonts once it has them; the shell's before (a picture drawn elsewhere).
+const ShellFonts& fonts() {
+    static ShellFonts shell;
+    if (g_studioFonts.body != nullptr) {
+        return g_studioFonts;
+    }
+    shell = {g_app.fontBody, g_app.fontTitle, g_app.fontSmall, g_app.fontHero, g_app.fontMono};
+    return shell;
+}
+
 RECT box(int left, int top, int right, int bottom) {
     return RECT{left, top, right, bottom};
 }
@@ -33,15 +52,15 @@ RECT box(const Rect& r) {
 
 void drawTopBar(HDC dc, int w) {
     drawFilledRect(dc, box(0, 0, w, 42), kBarFill);
-    drawLabel(dc, L"Trevacast Studio", box(16, 0, 260, 42), kBright, g_app.fontTitle, kLabelLeft);
+    drawLabel(dc, L"Trevacast Studio", box(16, 0, 260, 42), kBright, fonts().title, kLabelLeft);
     drawLabel(dc, L"OBS-style native studio window", box(270, 0, w - 330, 42), kText,
-              g_app.fontMono, kLabelLeft);
+              fonts().mono, kLabelLeft);
     drawRoundPanel(dc, box(w - 136, 8, w - 18, 34), 8, liveRed(), liveRed());
-    drawLabel(dc, L"GO LIVE", box(w - 136, 8, w - 18, 34), kWhite, g_app.fontBody, kLabelCenter);
+    drawLabel(dc, L"GO LIVE", box(w - 136, 8, w - 18, 34), kWhite, fonts().body, kLabelCenter);
 }
 
 void drawScenesAndSources(HDC dc) {
-    drawLabel(dc, L"SCENES", box(26, 66, 238, 86), kText, g_app.fontMono, kLabelLeft);
+    drawLabel(dc, L"SCENES", box(26, 66, 238, 86), kText, fonts().mono, kLabelLeft);
     static const wchar_t* const kScenes[] = {L"Start Soon", L"Creator Talk", L"Gameplay", L"Break"};
     for (int i = 0; i < 4; ++i) {
         const int top = 96 + 32 * i;
@@ -49,23 +68,23 @@ void drawScenesAndSources(HDC dc) {
         drawRoundPanel(dc, box(24, top, 240, top + 26), 6, selected ? kSelectedFill : kRowFill,
                        selected ? kSelectedOutline : kRowOutline);
         drawLabel(dc, kScenes[i], box(34, top, 230, top + 26), selected ? kBright : kText,
-                  g_app.fontBody, kLabelLeft);
+                  fonts().body, kLabelLeft);
     }
 
-    drawLabel(dc, L"SOURCES", box(26, 244, 238, 264), kText, g_app.fontMono, kLabelLeft);
+    drawLabel(dc, L"SOURCES", box(26, 244, 238, 264), kText, fonts().mono, kLabelLeft);
     static const wchar_t* const kSources[] = {L"Display Capture", L"Camera", L"Corvanta Overlay",
                                               L"Gift Alerts"};
     for (int j = 0; j < 4; ++j) {
         const int top = 274 + 28 * j;
         drawRoundPanel(dc, box(24, top, 240, top + 24), 6, kRowFill, kRowOutline);
         drawDot(dc, 33, 281 + 28 * j, 10, j == 1 ? liveRed() : accent2(), kRowFill);
-        drawLabel(dc, kSources[j], box(52, top, 230, top + 24), kBright, g_app.fontSmall,
+        drawLabel(dc, kSources[j], box(52, top, 230, top + 24), kBright, fonts().smallText,
                   kLabelLeft);
     }
 }
 
 void drawProgram(HDC dc, int w, int h) {
-    drawLabel(dc, L"PROGRAM", box(280, 66, w - 314, 86), kText, g_app.fontMono, kLabelLeft);
+    drawLabel(dc, L"PROGRAM", box(280, 66, w - 314, 86), kText, fonts().mono, kLabelLeft);
     {
         const LinePen pen(dc, 2, kSelectedOutline);
         pen.line(286, 102, 338, 102);
@@ -73,60 +92,72 @@ void drawProgram(HDC dc, int w, int h) {
         pen.line(w - 320, h - 184, w - 372, h - 184);
         pen.line(w - 320, h - 184, w - 320, h - 236);
     }
-    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), kNoSignal, g_app.fontMono,
+    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), kNoSignal, fonts().mono,
               kLabelCenter);
     drawLabel(dc,
               L"Native preview shell. Real camera/screen capture requires the Windows media "
               L"implementation.",
-              box(288, h - 210, w - 322, h - 184), kText, g_app.fontSmall, kLabelCenterCut);
+              box(288, h - 210, w - 322, h - 184), kText, fonts().smallText, kLabelCenterCut);
 }
 
 void drawChatAndHealth(HDC dc, int w, int h) {
     const int tl = w - 272;
     const int tr = w - 26;
-    drawLabel(dc, L"CHAT", box(tl, 66, tr, 86), kText, g_app.fontMono, kLabelLeft);
+    drawLabel(dc, L"CHAT", box(tl, 66, tr, 86), kText, fonts().mono, kLabelLeft);
     static const wchar_t* const kLines[] = {
         L"Oskar: Audio check?", L"Brann: Scene Creator Talk aktiv", L"Cora: Gift alerts ready",
         L"Liesel: Stream sieht gut aus"};
     for (int c = 0; c < 4; ++c) {
         drawLabel(dc, kLines[c], box(tl, 100 + 34 * c, tr, 122 + 34 * c), c == 0 ? kBright : kText,
-                  g_app.fontSmall, kLabelLeftCut);
+                  fonts().smallText, kLabelLeftCut);
     }
-    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), kText, g_app.fontMono,
+    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), kText, fonts().mono,
               kLabelLeft);
     drawLabel(dc, L"Bitrate 0 kbps  |  Dropped 0  |  CPU 4%", box(tl, h - 246, tr, h - 226),
-              kBright, g_app.fontSmall, kLabelLeftCut);
+              kBright, fonts().smallText, kLabelLeftCut);
     drawLabel(dc, L"RTMP targets: Corvanta, YouTube, Twitch", box(tl, h - 220, tr, h - 200), kText,
-              g_app.fontSmall, kLabelLeftCut);
+              fonts().smallText, kLabelLeftCut);
 }
 
 void drawMixerAndControls(HDC dc, int w, int h) {
-    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), kText, g_app.fontMono,
+    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), kText, fonts().mono,
               kLabelLeft);
     static const wchar_t* const kChannels[] = {L"Mic/Aux", L"Desktop", L"Music", L"Alerts"};
     for (int k = 0; k < 4; ++k) {
         const int x = 30 + 166 * k;
-        drawLabel(dc, kChannels[k], box(x, h - 102, x + 130, h - 84), kBright, g_app.fontSmall,
+        drawLabel(dc, kChannels[k], box(x, h - 102, x + 130, h - 84), kBright, fonts().smallText,
                   kLabelLeft);
         drawFilledRect(dc, box(x, h - 74, x + 128, h - 68), kMeterTrack);
         drawFilledRect(dc, box(x, h - 74, x + 58 + 18 * k, h - 68), k == 3 ? liveRed() : accent2());
         drawRoundPanel(dc, box(x, h - 54, x + 54, h - 28), 7, kRowFill, kColumnOutline);
-        drawLabel(dc, L"Mute", box(x, h - 54, x + 54, h - 28), kText, g_app.fontSmall,
+        drawLabel(dc, L"Mute", box(x, h - 54, x + 54, h - 28), kText, fonts().smallText,
                   kLabelCenter);
     }
     drawLabel(dc, L"Controls: Start Streaming | Start Recording | Studio Mode | Settings",
-              box(w - 456, h - 98, w - 30, h - 70), kBright, g_app.fontBody, kLabelRightCut);
+              box(w - 456, h - 98, w - 30, h - 70), kBright, fonts().body, kLabelRightCut);
     drawLabel(dc, L"Separate Trevacast window, independent from Community chat.",
-              box(w - 456, h - 62, w - 30, h - 38), kText, g_app.fontSmall, kLabelRightCut);
+              box(w - 456, h - 62, w - 30, h - 38), kText, fonts().smallText, kLabelRightCut);
 }
 
 LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_CREATE:
+        deleteShellFonts(g_studioFonts);
+        g_studioFonts = makeShellFonts(windowDpi(hwnd));
+        return 0;
     case WM_DESTROY:
         // Also reached when the owner (the main window) is destroyed. Never ends the program.
         if (hwnd == g_trevacastHwnd) {
             g_trevacastHwnd = nullptr;
+            deleteShellFonts(g_studioFonts);
         }
+        return 0;
+    case WM_DPICHANGED:
+        // Moved to a monitor of another scale.
+        deleteShellFonts(g_studioFonts);
+        g_studioFonts = makeShellFonts(windowDpi(hwnd));
+        takeSuggestedRect(hwnd, lParam);
+        InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_PAINT:
         paintTrevacastStudio(hwnd);
@@ -178,7 +209,7 @@ void openTrevacastStudioWindow() {
                                       WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kOpenWidth,
                                       kOpenHeight, g_app.hwnd, nullptr, instance, nullptr);
     if (g_trevacastHwnd != nullptr) {
-        fitIntoWorkArea(g_trevacastHwnd);
+        openInWorkArea(g_trevacastHwnd, kOpenWidth, kOpenHeight);
         ShowWindow(g_trevacastHwnd, SW_SHOWNORMAL);
         UpdateWindow(g_trevacastHwnd);
     }

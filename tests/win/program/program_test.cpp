@@ -162,7 +162,7 @@ TEST(ShippedProgram, VersionResourceNamesTheProductAndMatchesTheUserAgent) {
               version.substr(0, agentVersion.size() + 1));
 }
 
-TEST(ShippedProgram, ManifestRunsAsInvokerAndLeavesDpiAndControlsAlone) {
+TEST(ShippedProgram, ManifestRunsAsInvokerPerMonitorAwareWithClassicControls) {
     HMODULE image = LoadLibraryExW(kProgram.c_str(), nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(image, nullptr);
@@ -174,7 +174,12 @@ TEST(ShippedProgram, ManifestRunsAsInvokerAndLeavesDpiAndControlsAlone) {
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
               std::string::npos);
-    // The layout is in pixels and the controls keep their classic look.
-    EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
+    // The program scales itself on every monitor; Windows stretches nothing.
+    EXPECT_NE(manifest.find("<windowsSettings>"), std::string::npos);
+    EXPECT_NE(manifest.find("WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
+    EXPECT_NE(manifest.find("WindowsSettings\">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_EQ(manifest.find("gdiScaling"), std::string::npos);
+    // The controls keep their classic look.
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
 }

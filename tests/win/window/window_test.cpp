@@ -386,3 +386,40 @@ TEST(MainWindow, OutputBoxHoldsWhatOneSetWindowTextWould) {
     }
     DestroyWindow(reference);
 }
+
+// Moved to a monitor of another scale: the suggested rectangle, new fonts in every control (the
+// old ones deleted), the layout of the new size. Wine sends no WM_DPICHANGED of its own.
+TEST(MainWindow, DpiChangeTakesTheSuggestedRectAndRemakesTheFonts) {
+    MainWindow w;
+    w.signInForTest();
+    const HFONT before = g_app.fontBody;
+    RECT suggested{40, 30, 40 + 1400, 30 + 900};
+    SendMessageW(w.hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(96, 96),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(w.hwnd(), &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    EXPECT_NE(g_app.fontBody, before);
+    EXPECT_EQ(GetObjectType(before), 0u);
+    for (int id : {ID_NAV_ORBITAL, ID_EDIT_TITLE, ID_BTN_LOGOUT, ID_OUTPUT}) {
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(controlForId(id), WM_GETFONT, 0, 0)),
+                  g_app.fontBody);
+    }
+    RECT client{};
+    GetClientRect(w.hwnd(), &client);
+    for (const ControlLayout& step :
+         computeLayout(client.right, client.bottom, false, g_app.screen)) {
+        if (step.placed) {
+            const RECT r = cvtest::childRect(controlForId(step.id));
+            EXPECT_EQ(r.right, step.at.x + step.at.width) << step.id;
+            EXPECT_EQ(r.bottom, step.at.y + step.at.height) << step.id;
+        }
+    }
+
+    w.command(ID_BTN_TREVACAST);
+    ASSERT_NE(g_trevacastHwnd, nullptr);
+    suggested = RECT{60, 50, 60 + 1100, 50 + 700};
+    SendMessageW(g_trevacastHwnd, 0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(g_trevacastHwnd, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+}
