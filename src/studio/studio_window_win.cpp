@@ -53,8 +53,8 @@ RECT box(const Rect& r) {
 void drawTopBar(HDC dc, int w) {
     drawFilledRect(dc, box(0, 0, w, 42), kBarFill);
     drawLabel(dc, L"Trevacast Studio", box(16, 0, 260, 42), kBright, fonts().title, kLabelLeft);
-    drawLabel(dc, L"OBS-style native studio window", box(270, 0, w - 330, 42), kText,
-              fonts().mono, kLabelLeft);
+    drawLabel(dc, L"OBS-style native studio window", box(270, 0, w - 330, 42), kText, fonts().mono,
+              kLabelLeft);
     drawRoundPanel(dc, box(w - 136, 8, w - 18, 34), 8, liveRed(), liveRed());
     drawLabel(dc, L"GO LIVE", box(w - 136, 8, w - 18, 34), kWhite, fonts().body, kLabelCenter);
 }
@@ -92,8 +92,7 @@ void drawProgram(HDC dc, int w, int h) {
         pen.line(w - 320, h - 184, w - 372, h - 184);
         pen.line(w - 320, h - 184, w - 320, h - 236);
     }
-    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), kNoSignal, fonts().mono,
-              kLabelCenter);
+    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), kNoSignal, fonts().mono, kLabelCenter);
     drawLabel(dc,
               L"Native preview shell. Real camera/screen capture requires the Windows media "
               L"implementation.",
@@ -111,8 +110,7 @@ void drawChatAndHealth(HDC dc, int w, int h) {
         drawLabel(dc, kLines[c], box(tl, 100 + 34 * c, tr, 122 + 34 * c), c == 0 ? kBright : kText,
                   fonts().smallText, kLabelLeftCut);
     }
-    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), kText, fonts().mono,
-              kLabelLeft);
+    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), kText, fonts().mono, kLabelLeft);
     drawLabel(dc, L"Bitrate 0 kbps  |  Dropped 0  |  CPU 4%", box(tl, h - 246, tr, h - 226),
               kBright, fonts().smallText, kLabelLeftCut);
     drawLabel(dc, L"RTMP targets: Corvanta, YouTube, Twitch", box(tl, h - 220, tr, h - 200), kText,
@@ -120,8 +118,7 @@ void drawChatAndHealth(HDC dc, int w, int h) {
 }
 
 void drawMixerAndControls(HDC dc, int w, int h) {
-    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), kText, fonts().mono,
-              kLabelLeft);
+    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), kText, fonts().mono, kLabelLeft);
     static const wchar_t* const kChannels[] = {L"Mic/Aux", L"Desktop", L"Music", L"Alerts"};
     for (int k = 0; k < 4; ++k) {
         const int x = 30 + 166 * k;
