@@ -1,6 +1,7 @@
 // One blocking WinHTTP exchange. Every failure ends up as a German text in the result.
 #include "backend/http.h"
 
+#include "backend/proxy.h"
 #include "backend/text_win.h"
 
 #include <windows.h>
@@ -8,7 +9,9 @@
 
 #include <iterator>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvanta {
@@ -46,6 +49,129 @@ class InternetHandle {
   private:
     HINTERNET handle_;
 };
+
+// Owns a string WinHTTP allocated for the caller.
+class GlobalText {
+  public:
+    explicit GlobalText(LPWSTR text) : text_(text) {}
+    ~GlobalText() {
+        if (text_) {
+            GlobalFree(text_);
+        }
+    }
+    GlobalText(const GlobalText&) = delete;
+    GlobalText& operator=(const GlobalText&) = delete;
+
+    std::wstring text() const { return text_ ? std::wstring(text_) : std::wstring(); }
+
+  private:
+    LPWSTR text_;
+};
+
+// The proxy the user set in Settings or Internet Options. The machine-wide setting that
+// WINHTTP_ACCESS_TYPE_DEFAULT_PROXY reads is a different one, rarely set.
+std::optional<ProxySettings> userProxySettings() {
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
+    if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) {
+        return std::nullopt;
+    }
+    const GlobalText autoConfigUrl(config.lpszAutoConfigUrl);
+    const GlobalText proxy(config.lpszProxy);
+    const GlobalText bypass(config.lpszProxyBypass);
+    ProxySettings settings;
+    settings.autoDetect = config.fAutoDetect != FALSE;
+    settings.autoConfigUrl = autoConfigUrl.text();
+    settings.proxy = proxy.text();
+    settings.bypass = bypass.text();
+    return settings;
+}
+
+HINTERNET openSession(const ProxyChoice& choice) {
+    DWORD access = WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
+    const wchar_t* proxy = WINHTTP_NO_PROXY_NAME;
+    switch (choice.access) {
+    case ProxyAccess::Direct:
+        access = WINHTTP_ACCESS_TYPE_NO_PROXY;
+        break;
+    case ProxyAccess::Named:
+        access = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+        proxy = choice.proxy.c_str();
+        break;
+    case ProxyAccess::Automatic:
+        access = WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY;
+        break;
+    case ProxyAccess::Default:
+    case ProxyAccess::Resolve:
+        break;
+    }
+    return WinHttpOpen(kUserAgent, access, proxy, WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
+// Runs the setup script or the detection for this URL, in a session of its own. When that
+// fails, the user's fixed proxy (if any) applies, as Windows falls back to it.
+ProxyChoice resolveProxy(const std::wstring& url, std::wstring_view scheme, std::wstring_view host,
+                         const ProxySettings& settings) {
+    ProxySettings fallback = settings;
+    fallback.autoDetect = false;
+    fallback.autoConfigUrl.clear();
+
+    InternetHandle resolver(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!resolver) {
+        return chooseProxy(scheme, host, &fallback, false);
+    }
+    WinHttpSetTimeouts(resolver.get(), 15000, 15000, 30000, 30000);
+    WINHTTP_AUTOPROXY_OPTIONS options = {};
+    if (settings.autoDetect) {
+        options.dwFlags |= WINHTTP_AUTOPROXY_AUTO_DETECT;
+        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+    }
+    if (!settings.autoConfigUrl.empty()) {
+        options.dwFlags |= WINHTTP_AUTOPROXY_CONFIG_URL;
+        options.lpszAutoConfigUrl = settings.autoConfigUrl.c_str();
+    }
+    WINHTTP_PROXY_INFO info = {};
+    BOOL resolved = WinHttpGetProxyForUrl(resolver.get(), url.c_str(), &options, &info);
+    if (!resolved && GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {
+        // The script's server asked who we are: only then offer the user's logon.
+        options.fAutoLogonIfChallenged = TRUE;
+        resolved = WinHttpGetProxyForUrl(resolver.get(), url.c_str(), &options, &info);
+    }
+    const GlobalText proxy(info.lpszProxy);
+    const GlobalText bypass(info.lpszProxyBypass);
+    if (!resolved) {
+        return chooseProxy(scheme, host, &fallback, false);
+    }
+    if (info.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY) {
+        return {ProxyAccess::Direct, {}};
+    }
+    ProxySettings answer;
+    answer.proxy = proxy.text();
+    answer.bypass = bypass.text();
+    return chooseProxy(scheme, host, &answer, false);
+}
+
+bool runsUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// A header that joins the request once its connection stands, added at most once.
+struct LateHeader {
+    std::wstring line;
+    bool added = false;
+};
+
+void CALLBACK addLateHeader(HINTERNET request, DWORD_PTR context, DWORD status, LPVOID,
+                            DWORD) noexcept {
+    auto* late = reinterpret_cast<LateHeader*>(context);
+    if (status != WINHTTP_CALLBACK_STATUS_CONNECTED_TO_SERVER || late == nullptr || late->added) {
+        return;
+    }
+    late->added =
+        WinHttpAddRequestHeaders(request, late->line.c_str(), static_cast<DWORD>(late->line.size()),
+                                 WINHTTP_ADDREQ_FLAG_ADD) != FALSE;
+}
 
 // TLS 1.2 and newer only: left to itself the service also completes a TLS 1.0 handshake, and the
 // password would travel over it. Systems that do not know TLS 1.3 refuse the combined flags.
@@ -95,8 +221,24 @@ void exchange(const std::wstring& method, const std::wstring& url, const std::st
         object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     }
 
-    InternetHandle session(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    // HTTPS through a proxy is tunnelled (CONNECT): the proxy sees neither the token nor the
+    // password, and the certificate is still checked against the origin's host.
+    LateHeader lateToken;
+    const std::wstring_view scheme = parts.nScheme == INTERNET_SCHEME_HTTPS ? L"https" : L"http";
+    const std::wstring_view hostName(host, parts.dwHostNameLength);
+    const std::optional<ProxySettings> user = userProxySettings();
+    const ProxySettings* settings = user ? &*user : nullptr;
+    ProxyChoice choice = chooseProxy(scheme, hostName, settings, true);
+    HINTERNET opened = openSession(choice);
+    if (!opened && choice.access == ProxyAccess::Automatic) {
+        // Windows before 8.1 does not know that access type.
+        choice = chooseProxy(scheme, hostName, settings, false);
+    }
+    if (choice.access == ProxyAccess::Resolve) {
+        choice = resolveProxy(url, scheme, hostName, *settings);
+        opened = openSession(choice);
+    }
+    InternetHandle session(opened);
     if (!session || !restrictToModernTls(session.get())) {
         result.error = kErrSession;
         return;
@@ -127,15 +269,35 @@ void exchange(const std::wstring& method, const std::wstring& url, const std::st
     if (!body.empty()) {
         headers += L"Content-Type: application/json\r\n";
     }
+    DWORD_PTR context = 0;
     if (!token.empty()) {
-        headers += L"Authorization: Bearer " + widen(token) + L"\r\n";
+        const std::wstring line = L"Authorization: Bearer " + widen(token) + L"\r\n";
+        if (choice.access != ProxyAccess::Direct && runsUnderWine()) {
+            // WinHTTP under Wine copies the request's headers into the CONNECT that opens a
+            // tunnel, where the proxy reads them: the token is added once the tunnel stands.
+            lateToken.line = line;
+            context = reinterpret_cast<DWORD_PTR>(&lateToken);
+            if (WinHttpSetStatusCallback(request.get(), addLateHeader,
+                                         WINHTTP_CALLBACK_FLAG_CONNECT_TO_SERVER,
+                                         0) == WINHTTP_INVALID_STATUS_CALLBACK) {
+                result.error = kErrRequest;
+                return;
+            }
+        } else {
+            headers += line;
+        }
     }
 
     const auto bodyLength = static_cast<DWORD>(body.size());
     void* optional = body.empty() ? nullptr : const_cast<char*>(body.data());
     if (!WinHttpSendRequest(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
-                            optional, bodyLength, bodyLength, 0) ||
+                            optional, bodyLength, bodyLength, context) ||
         !WinHttpReceiveResponse(request.get(), nullptr)) {
+        result.error = kErrSend;
+        return;
+    }
+    if (!lateToken.line.empty() && !lateToken.added) {
+        // The request left without its token: not the exchange that was asked for.
         result.error = kErrSend;
         return;
     }

@@ -2,7 +2,8 @@
 // window messages, for the screenshot tour of scripts/run and for the end-to-end test.
 //
 //   CorvantaTour.exe tour DIR [USER PASSWORD]   the whole tour, one DIR\NN-step.bmp per step
-//   CorvantaTour.exe check-login USER PASSWORD [--expect-rejected]
+//   CorvantaTour.exe check-login USER PASSWORD [--expect-rejected | --expect-unreachable]
+//                                              refused with a 4xx answer, or with no answer
 //   CorvantaTour.exe check-wallet [ORIGIN]     Wallet, Refresh, the wallet answer in the output box
 //                                              (requested from ORIGIN, when given)
 //   CorvantaTour.exe close                     closes the main window, waits for it to go
@@ -270,17 +271,24 @@ int runTour(const std::wstring& dir, const std::wstring& user, const std::wstrin
     return kOk;
 }
 
-int checkLogin(const std::wstring& user, const std::wstring& password, bool expectRejected) {
+enum class Expect { SignedIn, Rejected, Unreachable };
+
+int checkLogin(const std::wstring& user, const std::wstring& password, Expect expect) {
     const Driver d = Driver::attach(kMainClass, kStartTimeoutMs);
     const SignInOutcome outcome = signIn(d, user, password);
-    if (expectRejected) {
+    if (expect != Expect::SignedIn) {
         if (outcome.signedIn) {
             complain("the sign-in was accepted, expected it to be refused");
             return kFailed;
         }
         std::fputs(excerpt(outcome.output, 6).c_str(), stdout);
-        if (!contains(outcome.output, L"Status: 4")) {
+        if (expect == Expect::Rejected && !contains(outcome.output, L"Status: 4")) {
             complain("the report of the refused sign-in shows no 4xx answer from the backend");
+            return kFailed;
+        }
+        if (expect == Expect::Unreachable &&
+            !contains(outcome.output, L"Status: 0\r\nFehler: HTTP Request fehlgeschlagen.")) {
+            complain("the report of the refused sign-in shows no failed request (Status: 0)");
             return kFailed;
         }
         if (!d.shown(ids::ID_EDIT_PASS) || !d.shown(ids::ID_BTN_LOGIN) ||
@@ -344,7 +352,7 @@ int closeProgram() {
 
 int usage() {
     complain("usage: CorvantaTour.exe tour DIR [USER PASSWORD] | check-login USER PASSWORD "
-             "[--expect-rejected] | check-wallet [ORIGIN] | close");
+             "[--expect-rejected | --expect-unreachable] | check-wallet [ORIGIN] | close");
     return kUsage;
 }
 
@@ -357,10 +365,16 @@ int run(int argc, wchar_t** argv) {
         }
         if (command == L"check-login" && (argc == 4 || argc == 5)) {
             const std::wstring flag = argument(argc, argv, 4, L"");
-            if (!flag.empty() && flag != L"--expect-rejected") {
-                return usage();
+            if (flag.empty()) {
+                return checkLogin(argv[2], argv[3], Expect::SignedIn);
             }
-            return checkLogin(argv[2], argv[3], !flag.empty());
+            if (flag == L"--expect-rejected") {
+                return checkLogin(argv[2], argv[3], Expect::Rejected);
+            }
+            if (flag == L"--expect-unreachable") {
+                return checkLogin(argv[2], argv[3], Expect::Unreachable);
+            }
+            return usage();
         }
         if (command == L"check-wallet" && (argc == 2 || argc == 3)) {
             return checkWallet(argument(argc, argv, 2, L""));
