@@ -1,7 +1,8 @@
 // One full repaint of the login screen in the real main window (its child controls included),
 // against one full repaint of the bare window; both windows in this process, shown in turn, the
 // samples alternating. For the record also the window's own paint without its controls, and one
-// logo tick.
+// logo tick. With --scaled, on a display scaled above 96 DPI: the full repaint at that scale
+// against the same at 96 DPI.
 #include "bare_window.h"
 #include "report.h"
 #include "shell/app_state.h"
@@ -95,6 +96,57 @@ void outputRows(HWND program, int pairs) {
     }
 }
 
+// A main window made while the thread has this DPI awareness: a DPI-unaware one is drawn at
+// 96 DPI on any display.
+HWND mainWindowAware(HINSTANCE instance, DPI_AWARENESS_CONTEXT context) {
+    using SetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    const auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+    const DPI_AWARENESS_CONTEXT before = setContext ? setContext(context) : nullptr;
+    HWND window = corvanta::createMainWindow(instance);
+    if (setContext != nullptr) {
+        setContext(before);
+    }
+    return window;
+}
+
+void closeMainWindow(HWND window) {
+    DestroyWindow(window);
+    pump();
+    corvanta::g_app = corvanta::AppState{};
+}
+
+// The whole login card at the display's scale against at 96 DPI, each in a window of its own
+// made for the round and closed after it, in alternation.
+int scaledRows(HINSTANCE instance, HWND bare, int rounds, int repaints) {
+    std::vector<double> scaled, unscaled;
+    int dpi = 0;
+    for (int i = 0; i < rounds; ++i) {
+        for (const bool aware : {true, false}) {
+            HWND window = mainWindowAware(instance, aware ? DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+                                                          : DPI_AWARENESS_CONTEXT_UNAWARE);
+            if (window == nullptr) {
+                return 1;
+            }
+            KillTimer(window, corvanta::ID_TIMER_LOGO);
+            if (aware) {
+                dpi = static_cast<int>(GetDpiForWindow(window));
+            }
+            timed(window, bare, 2, [&] { fullRepaint(window); }); // warm-up
+            (aware ? scaled : unscaled)
+                .push_back(timed(window, bare, repaints, [&] { fullRepaint(window); }));
+            closeMainWindow(window);
+        }
+    }
+    const double pixels = static_cast<double>(dpi) * dpi / (96.0 * 96.0);
+    char what[128], goal[64];
+    std::snprintf(what, sizeof(what), "one full repaint of the login card at %d DPI (vs 96 DPI)",
+                  dpi);
+    std::snprintf(goal, sizeof(goal), "<= %.2fx (the pixel count)", pixels);
+    bench::printRow(what, scaled, unscaled, "ms", 3, bench::Goal{pixels, 0, goal});
+    return dpi > 96 ? 0 : 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -104,6 +156,10 @@ int wmain(int argc, wchar_t** argv) {
     constexpr int kRepaints = 15;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     corvanta::registerWindowClasses(instance);
+    if (argc > 2 && std::wstring(argv[2]) == L"--scaled") {
+        HWND bare = bench::createBareWindow(instance, false);
+        return bare != nullptr ? scaledRows(instance, bare, rounds, kRepaints) : 1;
+    }
     HWND program = corvanta::createMainWindow(instance);
     HWND bare = bench::createBareWindow(instance, false);
     if (program == nullptr || bare == nullptr) {

@@ -1,6 +1,7 @@
 # Shared by the scripts: paths, package installs, the Wine environment. Sourced, not run.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export CV_ROOT_LIB="$ROOT/scripts/lib.sh"
 BUILD_WIN="${CV_BUILD_WIN:-$ROOT/build/win}"
 BUILD_NATIVE="${CV_BUILD_NATIVE:-$ROOT/build/native}"
 JOBS="$(nproc 2>/dev/null || echo 2)"
@@ -78,6 +79,38 @@ start_warm_wine() {
 set_wine_window_management() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$1" /f \
         </dev/null >/dev/null 2>&1 || true
+}
+
+# run_on_screen WIDTHxHEIGHT[@DPI] COMMAND...: runs the command on an X screen of that size at that
+# display scale (96 unless given), in a Wine prefix of its own (build/wineprefix-screens) with a
+# fresh wineserver, since Wine reads the screen and the DPI when its first process starts. The
+# command finds the size and scale in CV_SCREEN (WIDTHxHEIGHT@DPI).
+run_on_screen() {
+    local screen="$1" size dpi
+    shift
+    [[ "$screen" =~ ^([0-9]+x[0-9]+)(@([0-9]+))?$ ]] || die "not a screen: $screen"
+    size="${BASH_REMATCH[1]}"
+    dpi="${BASH_REMATCH[3]:-96}"
+    (
+        export WINEPREFIX="$ROOT/build/wineprefix-screens"
+        ensure_wineprefix
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+        export CV_SCREEN="$size@$dpi" CV_DPI="$dpi"
+        xvfb-run -a -s "-screen 0 ${size}x24" bash -c '
+            source "$CV_ROOT_LIB"
+            set_wine_window_management N
+            # Wine makes every program per-monitor aware at this DPI.
+            wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$CV_DPI" /f \
+                </dev/null >/dev/null 2>&1 || exit 1
+            wineserver -k 2>/dev/null || true
+            wineserver -w
+            "$@"
+            rc=$?
+            wineserver -k 2>/dev/null || true
+            exit $rc
+        ' run_on_screen "$@"
+    )
 }
 
 # The development CA and the localhost certificate it issues, for the HTTPS development backend.
