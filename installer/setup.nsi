@@ -62,9 +62,10 @@ Function .onInit
   ${If} $0 != ""
     ${VersionCompare} "$0" "${VERSION}" $1
     ${If} $1 == 1
-      MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} $0 ist bereits installiert, neuer als diese \
-          Version ${VERSION}. Es wurde nichts geaendert.$\r$\n$\r$\nUm ${VERSION} zu installieren, \
-          entfernen Sie zuerst ${PRODUCT} unter Einstellungen > Apps." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "Installiert ist ${PRODUCT} $0, eine neuere Version als \
+          ${VERSION}. Die Installation wurde abgebrochen, es wurde nichts geaendert.$\r$\n$\r$\n\
+          Um ${VERSION} zu installieren, entfernen Sie zuerst ${PRODUCT} unter Einstellungen > \
+          Apps." /SD IDOK
       SetErrorLevel 3
       Quit
     ${EndIf}
