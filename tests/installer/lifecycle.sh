@@ -126,14 +126,14 @@ $STATE snapshot "$WINEPREFIX" "$work/before.json"
 
 # One value of the entry, as reg prints it after the type.
 value() {
-    wine reg query "$KEY\\CorvantaNativeWin" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
-        sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+    { wine reg query "$KEY\\CorvantaNativeWin" /v "$1" </dev/null 2>/dev/null || true; } |
+        tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
 # The entries under Uninstall that belong to the program.
 entries() {
-    wine reg query "$KEY" </dev/null 2>/dev/null | tr -d '\r' | grep -ci 'corvanta' || true
+    { wine reg query "$KEY" </dev/null 2>/dev/null || true; } | tr -d '\r' | grep -ci 'corvanta' || true
 }
-installed_files() { (cd "$INSTDIR" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' '); }
+installed_files() { if [ -d "$INSTDIR" ]; then (cd "$INSTDIR" && find . -mindepth 1 | sort | tr '\n' ' '); fi; }
 # What changed in the prefix since a snapshot, less what the caller allows (grep -E patterns).
 changed_besides() {
     local since="$1"
