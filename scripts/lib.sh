@@ -38,9 +38,10 @@ ensure_run_tools() {
     ensure_packages wine:wine /usr/lib/wine/wine64:wine64 xvfb-run:xvfb xauth:xauth
 }
 
+# Extra arguments go to cmake (cache settings).
 configure_build_win() {
     cmake -S "$ROOT" -B "$BUILD_WIN" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || die "cmake configure (win) failed"
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null || die "cmake configure (win) failed"
 }
 
 build_win() {

@@ -1,0 +1,304 @@
+#!/usr/bin/env bash
+# The setup's whole life cycle under Wine: scripts/package builds and signs the project version
+# and a newer one with a certificate made here; on a Wine prefix made for this run alone, the
+# older installs silently, the installed program shows its window, the newer upgrades it in place,
+# the older then refuses, the entry's quiet uninstall removes everything, and it installs again.
+# The prefix is compared before and after: Wine runs everything as administrator, so only that
+# shows that nothing lands under HKLM or outside the user's profile. Needs an X display
+# (scripts/test runs it under Xvfb). Ends non-zero when a check fails.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+
+[ -n "${DISPLAY:-}" ] || die "lifecycle.sh needs an X display (scripts/test runs it under Xvfb)"
+CHECK_WINDOW="$BUILD_WIN/CorvantaWindowCheck.exe"
+[ -f "$CHECK_WINDOW" ] || die "missing $CHECK_WINDOW (scripts/build makes it)"
+ensure_packages python3:python3 openssl:openssl osslsigncode:osslsigncode
+STATE="python3 $ROOT/tests/installer/prefix.py"
+
+# Kept after a failure for a look, made anew on every run.
+work="$ROOT/build/installer-test"
+if [ -d "$work/prefix" ]; then
+    WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
+fi
+rm -rf "$work"
+mkdir -p "$work/dist" "$work/home" "$work/xdg/config" "$work/xdg/data" "$work/xdg/cache" "$work/xdg/run"
+chmod 700 "$work/xdg/run"
+
+failed=0
+pass() { echo "installer: ok   $1"; }
+fail() {
+    echo "installer: FAIL $1" >&2
+    failed=$((failed + 1))
+}
+# A check that the rest builds on: stop here.
+fatal() {
+    fail "$1"
+    echo "installer: stopped; the prefix is kept in $work" >&2
+    exit 1
+}
+check() {
+    local name="$1"
+    shift
+    if "$@"; then pass "$name"; else fail "$name"; fi
+}
+
+# --- Build and sign two versions ------------------------------------------------------------
+old="$(sed -n 's/^project(CorvantaNativeWin VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
+[ -n "$old" ] || die "no project version in CMakeLists.txt"
+IFS=. read -r major minor patch <<<"$old"
+# From 0.2.0 this makes 0.10.0: newer by number, older as text.
+new="$major.$((minor + 8)).$patch"
+
+(
+    umask 077
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Corvanta Throwaway Test Signing" \
+        -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature \
+        -keyout "$work/sign.key" -out "$work/sign.pem" 2>/dev/null
+) || die "openssl could not make the test certificate"
+export CV_SIGN_CERT="$work/sign.pem" CV_SIGN_KEY="$work/sign.key" CV_SIGN_CA="$work/sign.pem"
+unset CV_SIGN_TIMESTAMP_URL CV_SIGN_KEY_PASSFILE CV_SIGN_TSA_CA
+# The project version last and without --version: the default path is what a release takes, and
+# the release tree is left at the project version.
+"$ROOT/scripts/package" --version "$new" --dist "$work/dist" >"$work/package-new.log" 2>&1 ||
+    fatal "scripts/package --version $new (log: $work/package-new.log)"
+"$ROOT/scripts/package" --dist "$work/dist" >"$work/package-old.log" 2>&1 ||
+    fatal "scripts/package builds $old (log: $work/package-old.log)"
+for v in "$old" "$new"; do
+    for f in -setup.exe .zip -debug.zip; do
+        [ -f "$work/dist/CorvantaNativeWin-$v-win64$f" ] ||
+            fatal "scripts/package writes CorvantaNativeWin-$v-win64$f"
+    done
+    mkdir -p "$work/zip-$v"
+    (cd "$work/zip-$v" && cmake -E tar xf "$work/dist/CorvantaNativeWin-$v-win64.zip") ||
+        fatal "the $v zip unpacks"
+done
+OLD_SETUP="$work/dist/CorvantaNativeWin-$old-win64-setup.exe"
+NEW_SETUP="$work/dist/CorvantaNativeWin-$new-win64-setup.exe"
+
+verified() { osslsigncode verify -CAfile "$CV_SIGN_CA" -in "$1" >/dev/null 2>&1; }
+check "the exe in the $old zip carries a valid signature" verified "$work/zip-$old/CorvantaNativeWin.exe"
+check "the $old setup carries a valid signature" verified "$OLD_SETUP"
+check "the $new setup carries a valid signature" verified "$NEW_SETUP"
+check "the exe of --version $new says $new in its version resource" \
+    test "$($STATE pe-version "$work/zip-$new/CorvantaNativeWin.exe")" = "$new"
+check "the exe of the project version says $old" \
+    test "$($STATE pe-version "$work/zip-$old/CorvantaNativeWin.exe")" = "$old"
+# Wine runs everything as administrator, so the request for no elevation is read from the file.
+check "the setup asks for no elevation (manifest: asInvoker)" \
+    grep -qa 'requestedExecutionLevel level="asInvoker"' "$OLD_SETUP"
+
+# --- A fresh prefix, away from the real home folder -----------------------------------------
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/xdg/config" XDG_DATA_HOME="$work/xdg/data"
+export XDG_CACHE_HOME="$work/xdg/cache" XDG_RUNTIME_DIR="$work/xdg/run"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+say "installer: creating the Wine prefix $WINEPREFIX"
+wineboot -i >/dev/null 2>&1 || fatal "wineboot makes the prefix"
+# Wine settles the new prefix's device keys in the session after the first and once a GUI
+# process starts: let both happen before the first snapshot (no window to find: exit code 2).
+wineserver -w
+set_wine_window_management N
+wine "$CHECK_WINDOW" 0 </dev/null >/dev/null 2>&1 || true
+folders="$(wine cmd /c 'echo %USERPROFILE%&echo %APPDATA%&echo %LOCALAPPDATA%&echo %TEMP%' </dev/null 2>/dev/null | tr -d '\r')"
+{ read -r PROFILE_W; read -r APPDATA_W; read -r LOCALAPPDATA_W; read -r TEMP_W; } <<<"$folders"
+[ -n "$TEMP_W" ] || fatal "cmd names the user's folders"
+unix() { winepath -u "$1" 2>/dev/null; }
+PROFILE="$(unix "$PROFILE_W")" APPDATA="$(unix "$APPDATA_W")" TEMP_DIR="$(unix "$TEMP_W")"
+PROFILE="${PROFILE%/}" APPDATA="${APPDATA%/}" TEMP_DIR="${TEMP_DIR%/}"
+DRIVE_C="$(unix 'C:\')"
+DRIVE_C="${DRIVE_C%/}"
+
+INSTDIR_W="$LOCALAPPDATA_W\\Programs\\Corvanta Native Win"
+INSTDIR="$(unix "$INSTDIR_W")"
+INSTDIR="${INSTDIR%/}"
+EXE_W="$INSTDIR_W\\CorvantaNativeWin.exe"
+UNINSTALLER_W="$INSTDIR_W\\Uninstall.exe"
+SHORTCUT="$APPDATA/Microsoft/Windows/Start Menu/Programs/Corvanta Native Win.lnk"
+SESSION="$APPDATA/CorvantaNativeWin/session.dpapi"
+OTHER="$APPDATA/Other Vendor/settings.ini"
+KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# Another program's file, there before the setup and still there after the uninstall.
+mkdir -p "$(dirname "$OTHER")"
+echo "theme=dark" >"$OTHER"
+wineserver -w
+$STATE snapshot "$WINEPREFIX" "$work/before.json"
+
+# One value of the entry, as reg prints it after the type.
+value() {
+    { wine reg query "$KEY\\CorvantaNativeWin" /v "$1" </dev/null 2>/dev/null || true; } |
+        tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+# The entries under Uninstall that belong to the program.
+entries() {
+    { wine reg query "$KEY" </dev/null 2>/dev/null || true; } | tr -d '\r' | grep -ci 'corvanta' || true
+}
+installed_files() { if [ -d "$INSTDIR" ]; then (cd "$INSTDIR" && find . -mindepth 1 | sort | tr '\n' ' '); fi; }
+# What changed in the prefix since a snapshot, less what the caller allows (grep -E patterns).
+changed_besides() {
+    local since="$1"
+    shift
+    $STATE snapshot "$WINEPREFIX" "$work/now.json"
+    local allowed=()
+    for pattern in "$@"; do allowed+=(-e "$pattern"); done
+    $STATE changes "$work/$since.json" "$work/now.json" | grep -v -E "${allowed[@]}" || true
+}
+re() { printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g'; }
+INSTDIR_RE="$(re "${INSTDIR#"$DRIVE_C"/}")"
+PROGRAMS_RE="$(re "$(dirname "${INSTDIR#"$DRIVE_C"/}")")"
+SHORTCUT_RE="$(re "${SHORTCUT#"$DRIVE_C"/}")"
+TEMP_RE="$(re "${TEMP_DIR#"$DRIVE_C"/}")"
+ENTRY_RE="$(re 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CorvantaNativeWin')"
+
+# --- Install the older version silently ------------------------------------------------------
+code=0
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+[ $code -eq 0 ] || fatal "the $old setup installs with /S (exit code $code)"
+pass "the $old setup installs with /S"
+check "the install folder holds the exe, the README and the uninstaller" \
+    test "$(installed_files)" = "./CorvantaNativeWin.exe ./README.txt ./Uninstall.exe "
+check "the installed exe is that of the $old zip" \
+    cmp -s "$INSTDIR/CorvantaNativeWin.exe" "$work/zip-$old/CorvantaNativeWin.exe"
+check "the installed README is that of the $old zip" cmp -s "$INSTDIR/README.txt" "$work/zip-$old/README.txt"
+check "the installed uninstaller carries a valid signature" verified "$INSTDIR/Uninstall.exe"
+check "the uninstaller asks for no elevation" grep -qa 'requestedExecutionLevel level="asInvoker"' "$INSTDIR/Uninstall.exe"
+target="$($STATE lnk-target "$SHORTCUT" 2>/dev/null || true)"
+check "the Start-menu shortcut points at the installed exe" test "${target,,}" = "${EXE_W,,}"
+
+check "one uninstall entry" test "$(entries)" = 1
+check "DisplayName" test "$(value DisplayName)" = "Corvanta Native Win"
+check "DisplayVersion is $old" test "$(value DisplayVersion)" = "$old"
+check "Publisher" test "$(value Publisher)" = "Corvanta"
+check "DisplayIcon is the exe" test "$(value DisplayIcon)" = "$EXE_W"
+check "InstallLocation" test "$(value InstallLocation)" = "$INSTDIR_W"
+check "UninstallString" test "$(value UninstallString)" = "\"$UNINSTALLER_W\""
+check "QuietUninstallString" test "$(value QuietUninstallString)" = "\"$UNINSTALLER_W\" /S"
+check "NoModify" test "$(value NoModify)" = 0x1
+check "NoRepair" test "$(value NoRepair)" = 0x1
+size_kb=$(($(value EstimatedSize)))
+actual_kb=$(($(du -sb "$INSTDIR" | cut -f1) / 1024))
+check "EstimatedSize is the folder's size in KB ($size_kb, the folder $actual_kb)" \
+    test $size_kb -gt 0 -a $((size_kb * 10)) -ge $((actual_kb * 9)) -a $((size_kb * 10)) -le $((actual_kb * 11))
+
+stray="$(changed_besides before "^file \+ ($INSTDIR_RE|$PROGRAMS_RE)/?" "^file \+ $SHORTCUT_RE\$" \
+    "^file [-+~] $TEMP_RE/" "^hkcu \+ $ENTRY_RE")"
+check "the setup wrote nothing else, under HKLM or outside the profile${stray:+: $stray}" test -z "$stray"
+cp "$work/now.json" "$work/installed.json"
+
+# --- The installed program starts and closes -------------------------------------------------
+wine "$target" </dev/null >/dev/null 2>&1 &
+program=$!
+owner="$(timeout -k 5 60 wine "$CHECK_WINDOW" </dev/null 2>"$work/window.err" | tr -d '\r')" || true
+code=0
+wait $program || code=$?
+check "the shortcut's target shows its window${owner:+ (owned by $owner)}" test "${owner,,}" = "${EXE_W,,}"
+check "closed with WM_CLOSE, the program ends with exit code 0 (got $code)" test $code -eq 0
+
+# As a sign-in would leave it.
+mkdir -p "$(dirname "$SESSION")"
+head -c 230 /dev/urandom >"$SESSION"
+
+# --- Upgrade ---------------------------------------------------------------------------------
+code=0
+wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+check "the $new setup upgrades with /S (exit code $code)" test $code -eq 0
+check "still one uninstall entry" test "$(entries)" = 1
+check "DisplayVersion is $new" test "$(value DisplayVersion)" = "$new"
+check "the installed exe is that of the $new zip" \
+    cmp -s "$INSTDIR/CorvantaNativeWin.exe" "$work/zip-$new/CorvantaNativeWin.exe"
+check "the install folder holds only the new version's files" \
+    test "$(installed_files)" = "./CorvantaNativeWin.exe ./README.txt ./Uninstall.exe "
+# The upgrade runs the installed version's own uninstaller first, which is what keeps files of
+# the old version from outliving it; the session file it removes shows that it ran.
+check "the upgrade ran the old version's uninstaller (the session file is gone)" test ! -e "$SESSION"
+check "the other program's file is untouched" test "$(cat "$OTHER" 2>/dev/null)" = "theme=dark"
+stray="$(changed_besides installed "^file ~ $INSTDIR_RE/" "^file ~ $SHORTCUT_RE\$" \
+    "^file [-+~] $TEMP_RE/" "^hkcu ~ $ENTRY_RE")"
+check "the upgrade changed nothing but the program's files and entry${stray:+: $stray}" test -z "$stray"
+
+mkdir -p "$(dirname "$SESSION")"
+head -c 230 /dev/urandom >"$SESSION"
+
+# --- Downgrade refused -----------------------------------------------------------------------
+$STATE snapshot "$WINEPREFIX" "$work/upgraded.json"
+code=0
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+check "the $old setup over $new exits non-zero (got $code)" test $code -ne 0
+check "DisplayVersion stays $new" test "$(value DisplayVersion)" = "$new"
+stray="$(changed_besides upgraded "^file [-+~] $TEMP_RE/")"
+check "the refused downgrade changed nothing${stray:+: $stray}" test -z "$stray"
+
+# --- Uninstall with the entry's quiet command ------------------------------------------------
+quiet="$(value QuietUninstallString)"
+uninstaller="$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$quiet")"
+arguments="${quiet#\""$uninstaller"\"}"
+[ -n "$uninstaller" ] || fatal "QuietUninstallString names a quoted program ($quiet)"
+# shellcheck disable=SC2086 # the entry's arguments, split as Windows would
+wine "$uninstaller" $arguments </dev/null >/dev/null 2>&1 || fail "the quiet uninstall starts"
+# The uninstaller goes on from a copy in %TEMP%.
+wineserver -w
+check "the install folder is gone" test ! -e "$INSTDIR"
+check "the shortcut is gone" test ! -e "$SHORTCUT"
+check "the uninstall entry is gone" test "$(entries)" = 0
+check "the session file and its folder are gone" test ! -e "$(dirname "$SESSION")"
+check "the other program's file is untouched" test "$(cat "$OTHER" 2>/dev/null)" = "theme=dark"
+# Left behind: the shared Programs folder and Uninstall key, and the uninstaller's copy in %TEMP%.
+# NSIS asks Windows to delete that copy at the next boot; Windows lets only administrators do so,
+# so for a user nothing lands in HKLM, but Wine runs everything as administrator.
+stray="$(changed_besides before "^file \+ $PROGRAMS_RE/\$" "^file [-+~] $TEMP_RE/" \
+    "^hkcu \+ $(re 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall')\$" \
+    "^hklm \+ $(re 'System\\CurrentControlSet\\Control\\Session Manager\\"PendingFileRenameOperations"')\$")"
+check "nothing of the program is left in the prefix${stray:+: $stray}" test -z "$stray"
+others=""
+while IFS= read -r path; do
+    lower="${path,,}"
+    case "$lower" in
+        -) ;;
+        "\\??\\${TEMP_W,,}\\"*) ;;
+        *) others+=" $path" ;;
+    esac
+done < <($STATE pending-renames "$work/now.json")
+check "the only file left for the next boot to delete is in %TEMP%${others:+:$others}" test -z "$others"
+
+# --- Install again; the uninstall leaves what is not its own ---------------------------------
+code=0
+wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+check "installing again works (exit code $code)" test $code -eq 0 -a "$(value DisplayVersion)" = "$new"
+check "installing again puts the files back" \
+    test "$(installed_files)" = "./CorvantaNativeWin.exe ./README.txt ./Uninstall.exe "
+
+# The uninstaller copied into a folder of the user's removes nothing there.
+elsewhere="$PROFILE/Documents/Elsewhere"
+mkdir -p "$elsewhere"
+cp "$INSTDIR/Uninstall.exe" "$elsewhere/"
+echo "my notes" >"$elsewhere/README.txt"
+wine "$(winepath -w "$elsewhere/Uninstall.exe" 2>/dev/null)" /S </dev/null >/dev/null 2>&1 || true
+wineserver -w
+check "an uninstaller copied elsewhere removes nothing there" test -f "$elsewhere/README.txt"
+check "an uninstaller copied elsewhere leaves the install alone" \
+    test "$(entries)" = 1 -a -f "$INSTDIR/CorvantaNativeWin.exe"
+
+echo "mine" >"$INSTDIR/notes.txt"
+mkdir -p "$(dirname "$SESSION")"
+head -c 230 /dev/urandom >"$SESSION"
+echo "also mine" >"$(dirname "$SESSION")/export.txt"
+wine "$UNINSTALLER_W" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller starts"
+wineserver -w
+check "the uninstall removes the session file" test ! -e "$SESSION"
+check "the uninstall keeps the other files beside the session file" test -f "$(dirname "$SESSION")/export.txt"
+check "the uninstall keeps a file of the user's in the install folder, and only it" \
+    test "$(installed_files)" = "./notes.txt "
+check "the uninstall entry is gone again" test "$(entries)" = 0
+
+if [ $failed -ne 0 ]; then
+    echo "installer: $failed checks failed; the prefix is kept in $work" >&2
+    exit 1
+fi
+wineserver -k 2>/dev/null || true
+trap - EXIT
+rm -rf "$work"
+echo "installer: all checks passed"
