@@ -31,7 +31,7 @@ void invalidateWithControls(HWND hwnd) {
 
 void chooseStart(HWND hwnd, Screen start, const wchar_t* message) {
     g_app.startScreen = start;
-    g_app.loginMessage = message;
+    setLoginMessage(message);
     invalidateWithControls(hwnd);
 }
 
