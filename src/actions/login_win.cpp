@@ -32,7 +32,7 @@ void loginFailed(const HttpResult& result) {
             message += L": " + widen(result.error);
         }
     }
-    g_app.loginMessage = message;
+    setLoginMessage(message);
     g_app.statusText = L"Login fehlgeschlagen.";
     setOutput(formatResult(result));
     layout(g_app.hwnd);
@@ -46,7 +46,7 @@ void loginSucceeded(const std::string& token) {
     g_app.statusText = L"Login erfolgreich. Start: " + screenTitle(g_app.screen) + L".";
     // Stored off this thread; a failure is added to the status line when it is known.
     queueSessionSave(token, currentSession(), g_app.statusText);
-    g_app.loginMessage = L"Login erfolgreich.";
+    setLoginMessage(L"Login erfolgreich.");
     SetWindowTextW(g_app.editPass, L"");
     layout(g_app.hwnd);
     refreshIntro();
@@ -62,7 +62,7 @@ void doLogin() {
     const std::string user = narrow(getText(g_app.editUser));
     const std::string password = narrow(getText(g_app.editPass));
     if (user.empty() || password.empty()) {
-        g_app.loginMessage = L"Bitte Username/E-Mail und Passwort eingeben.";
+        setLoginMessage(L"Bitte Username/E-Mail und Passwort eingeben.");
         invalidate();
         return;
     }
@@ -70,7 +70,7 @@ void doLogin() {
     g_app.loginBusy = true;
     EnableWindow(g_app.btnLogin, FALSE);
     try {
-        g_app.loginMessage = L"Login wird geprueft ...";
+        setLoginMessage(L"Login wird geprueft ...");
         invalidate();
         const std::string body = "{\"identifier\":\"" + jsonEscape(user) + "\",\"password\":\"" +
                                  jsonEscape(password) + "\"}";
@@ -81,7 +81,7 @@ void doLogin() {
         g_app.loginBusy = false;
         EnableWindow(g_app.btnLogin, TRUE);
         try {
-            g_app.loginMessage = L"Login fehlgeschlagen: Request konnte nicht gestartet werden.";
+            setLoginMessage(L"Login fehlgeschlagen: Request konnte nicht gestartet werden.");
         } catch (...) {
         }
         invalidate();
@@ -96,7 +96,7 @@ void doLogout() {
     g_app.showLogin = true;
     g_app.loginBusy = false;
     g_pendingLogin = 0;
-    g_app.loginMessage = kSignedOutMessage;
+    setLoginMessage(kSignedOutMessage);
     g_app.statusText = L"Login erforderlich.";
     EnableWindow(g_app.btnLogin, TRUE);
     SetWindowTextW(g_app.editPass, L"");

@@ -158,7 +158,7 @@ void handleSessionDone() {
                 refreshIntro();
             }
         } else if (!f.save && g_app.showLogin && g_app.loginMessage == kSignedOutMessage) {
-            g_app.loginMessage = L"Du bist ausgeloggt. Hinweis: " + f.message;
+            setLoginMessage(L"Du bist ausgeloggt. Hinweis: " + f.message);
         }
     }
     if (!failures.empty() && g_app.hwnd != nullptr) {

@@ -123,7 +123,7 @@ void applyOriginFromEnvironment() {
     const OriginChoice choice = chooseOrigin(value);
     g_origin = choice.origin;
     if (choice.rejected) {
-        g_app.loginMessage = L"CORVANTA_ORIGIN ist ungueltig und wird ignoriert.";
+        setLoginMessage(L"CORVANTA_ORIGIN ist ungueltig und wird ignoriert.");
     }
 }
 

@@ -16,6 +16,15 @@ int navIdForScreen(Screen screen) {
     return index < std::size(kIds) ? kIds[index] : 0;
 }
 
+bool isChosenStart(int id, Screen startScreen) {
+    return (id == ID_BTN_START_COMMUNITY && startScreen == Screen::Community) ||
+           (id == ID_BTN_START_TREVACAST && startScreen == Screen::Trevacast);
+}
+
+bool isSelectedButton(int id, Screen screen, Screen startScreen) {
+    return (isNavId(id) && navIdForScreen(screen) == id) || isChosenStart(id, startScreen);
+}
+
 ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed) {
     const bool rail = isNavId(id);
     const bool active = rail && navIdForScreen(screen) == id;
@@ -30,9 +39,7 @@ ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed)
         s.fill = accent(), s.outline = accent(), s.text = rgb(0xFF, 0xFF, 0xFF);
     }
     if (id == ID_BTN_START_COMMUNITY || id == ID_BTN_START_TREVACAST) {
-        const bool chosen = (id == ID_BTN_START_COMMUNITY && startScreen == Screen::Community) ||
-                            (id == ID_BTN_START_TREVACAST && startScreen == Screen::Trevacast);
-        if (chosen) {
+        if (isChosenStart(id, startScreen)) {
             s.fill = rgb(0xE6, 0xF1, 0xFF), s.outline = accent(), s.text = accent();
         } else {
             s.fill = rgb(0xFF, 0xFF, 0xFF), s.outline = border(), s.text = fg();

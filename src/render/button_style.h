@@ -18,6 +18,11 @@ struct ButtonStyle {
 bool isNavId(int id);
 // The rail id of a screen; 0 for a value outside the ten screens.
 int navIdForScreen(Screen screen);
+// The start choice button of the screen chosen to open after sign-in.
+bool isChosenStart(int id, Screen startScreen);
+// The buttons drawn as selected: the open screen's rail button and the chosen start. A screen
+// reader hears them as pressed.
+bool isSelectedButton(int id, Screen screen, Screen startScreen);
 
 ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed);
 

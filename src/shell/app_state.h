@@ -39,5 +39,8 @@ extern AppState g_app;
 void setOutput(const std::wstring& text);
 // Rebuilds the current screen's intro report into the output box.
 void refreshIntro();
+// Every change of the login card's message goes through here: a screen reader hears it as the
+// Login button's description.
+void setLoginMessage(const std::wstring& message);
 
 } // namespace corvanta

@@ -68,4 +68,15 @@ void refreshIntro() {
     setOutput(introReport(g_app.screen, g_app.statusText));
 }
 
+void setLoginMessage(const std::wstring& message) {
+    if (message == g_app.loginMessage) {
+        return;
+    }
+    g_app.loginMessage = message;
+    // Before the controls exist (the origin notice at start) nobody can be listening.
+    if (g_app.btnLogin != nullptr) {
+        NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, g_app.btnLogin, OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
 } // namespace corvanta

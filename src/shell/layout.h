@@ -16,4 +16,14 @@ void remakeFontsForDpi(HWND parent);
 // The control of an id, or null.
 HWND controlForId(int id);
 
+// What a screen reader is told of a control beyond what the standard object knows.
+struct AccessibleTraits {
+    const wchar_t* name = nullptr;
+    bool pushButton = false; // else editable text
+    bool secret = false;     // its text is never told
+    bool readOnly = false;
+};
+// False for an id of no control.
+bool accessibleTraits(int id, AccessibleTraits& traits);
+
 } // namespace corvanta

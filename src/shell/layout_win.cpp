@@ -2,6 +2,7 @@
 
 #include "render/fonts.h"
 #include "render/palette.h"
+#include "shell/accessibility.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
 #include "shell/ids.h"
@@ -18,6 +19,9 @@ struct ControlSpec {
     Kind kind;
     const wchar_t* text;
     DWORD extraStyle;
+    // What a screen reader calls a field: its caption is painted, not a label control. A button
+    // is called by its own caption.
+    const wchar_t* name = nullptr;
 };
 
 // Creation order.
@@ -32,13 +36,13 @@ constexpr ControlSpec kControls[] = {
     {ID_NAV_WALLET, &AppState::navWallet, Kind::Button, L"Wallet", 0},
     {ID_NAV_ASSETS, &AppState::navAssets, Kind::Button, L"Gifts", 0},
     {ID_NAV_SETTINGS, &AppState::navSettings, Kind::Button, L"Einstellungen", 0},
-    {ID_EDIT_USER, &AppState::editUser, Kind::Edit, L"username oder email", 0},
-    {ID_EDIT_PASS, &AppState::editPass, Kind::Edit, L"", ES_PASSWORD},
-    {ID_EDIT_ROOM, &AppState::editRoom, Kind::Edit, L"room optional", 0},
-    {ID_EDIT_COMMUNITY_ID, &AppState::editCommunityId, Kind::Edit, L"6", 0},
-    {ID_EDIT_TITLE, &AppState::editTitle, Kind::Edit, L"Titel", 0},
-    {ID_EDIT_CLAN_NAME, &AppState::editClanName, Kind::Edit, L"Clan Name", 0},
-    {ID_EDIT_CLAN_ID, &AppState::editClanId, Kind::Edit, L"Clan ID", 0},
+    {ID_EDIT_USER, &AppState::editUser, Kind::Edit, L"username oder email", 0, L"Account"},
+    {ID_EDIT_PASS, &AppState::editPass, Kind::Edit, L"", ES_PASSWORD, L"Passwort"},
+    {ID_EDIT_ROOM, &AppState::editRoom, Kind::Edit, L"room optional", 0, L"Room"},
+    {ID_EDIT_COMMUNITY_ID, &AppState::editCommunityId, Kind::Edit, L"6", 0, L"Community ID"},
+    {ID_EDIT_TITLE, &AppState::editTitle, Kind::Edit, L"Titel", 0, L"Titel"},
+    {ID_EDIT_CLAN_NAME, &AppState::editClanName, Kind::Edit, L"Clan Name", 0, L"Clan Name"},
+    {ID_EDIT_CLAN_ID, &AppState::editClanId, Kind::Edit, L"Clan ID", 0, L"Clan ID"},
     {ID_BTN_LOGIN, &AppState::btnLogin, Kind::Button, L"Login", 0},
     {ID_BTN_LOGOUT, &AppState::btnLogout, Kind::Button, L"Logout", 0},
     {ID_BTN_START_COMMUNITY, &AppState::btnStartCommunity, Kind::Button, L"Community", 0},
@@ -52,7 +56,7 @@ constexpr ControlSpec kControls[] = {
      L"Community erstellen", 0},
     {ID_BTN_COMMUNITY_CLAN_JOIN, &AppState::btnCommunityClanJoin, Kind::Button,
      L"Clan beitreten", 0},
-    {ID_OUTPUT, &AppState::output, Kind::Output, L"", 0},
+    {ID_OUTPUT, &AppState::output, Kind::Output, L"", 0, L"API Log"},
 };
 
 ShellFonts appFonts() {
@@ -94,6 +98,17 @@ HWND makeEdit(HWND parent, int id, const wchar_t* text, DWORD extraStyle) {
                        WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | extraStyle);
 }
 
+bool accessibleTraits(int id, AccessibleTraits& traits) {
+    for (const auto& entry : kControls) {
+        if (entry.id == id) {
+            traits = {entry.name != nullptr ? entry.name : entry.text, entry.kind == Kind::Button,
+                      (entry.extraStyle & ES_PASSWORD) != 0, entry.kind == Kind::Output};
+            return true;
+        }
+    }
+    return false;
+}
+
 HWND controlForId(int id) {
     for (const auto& entry : kControls) {
         if (entry.id == id) {
@@ -119,6 +134,7 @@ void createUi(HWND parent) {
             break;
         }
         g_app.*entry.field = control;
+        makeAccessible(control, entry.id);
     }
     layout(parent);
     SetFocus(g_app.editUser);

@@ -6,6 +6,7 @@
 #include "render/buttons.h"
 #include "render/paint.h"
 #include "render/palette.h"
+#include "shell/accessibility.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
 #include "shell/ids.h"
@@ -30,8 +31,10 @@ void invalidateWithControls(HWND hwnd) {
 }
 
 void chooseStart(HWND hwnd, Screen start, const wchar_t* message) {
+    const Screen before = g_app.startScreen;
     g_app.startScreen = start;
-    g_app.loginMessage = message;
+    announceSelectionChange(g_app.screen, before);
+    setLoginMessage(message);
     invalidateWithControls(hwnd);
 }
 
@@ -157,7 +160,9 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 } // namespace
 
 void setScreen(Screen screen) {
+    const Screen before = g_app.screen;
     g_app.screen = screen;
+    announceSelectionChange(before, g_app.startScreen);
     refreshIntro();
     if (g_app.hwnd != nullptr) {
         layout(g_app.hwnd);

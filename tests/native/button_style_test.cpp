@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace corvanta;
 
 namespace {
@@ -126,5 +128,30 @@ TEST(ButtonStyle, RolesAndPressedState) {
         EXPECT_EQ(s.outline, border());
         EXPECT_EQ(s.text, fg());
         EXPECT_TRUE(s.centred);
+    }
+}
+
+// A screen reader hears as pressed exactly the buttons the painting shows as selected: one rail
+// button for the open screen, one start button for the chosen start.
+TEST(ButtonStyle, SelectedForScreenReadersIsWhatIsPaintedSelected) {
+    std::vector<int> ids = {ID_OUTPUT};
+    for (int id = 1001; id <= 1010; ++id) {
+        ids.push_back(id);
+    }
+    for (int id = 2001; id <= 2018; ++id) {
+        ids.push_back(id);
+    }
+    for (int s = 0; s < 10; ++s) {
+        const Screen screen = static_cast<Screen>(s);
+        for (Screen start : {Screen::Community, Screen::Trevacast, Screen::Wallet}) {
+            int selected = 0;
+            for (int id : ids) {
+                const ButtonStyle look = style(id, screen, start);
+                const bool painted = isNavId(id) ? look.accentBar : look.fill == kActiveFill;
+                EXPECT_EQ(isSelectedButton(id, screen, start), painted) << id << " on " << s;
+                selected += isSelectedButton(id, screen, start) ? 1 : 0;
+            }
+            EXPECT_EQ(selected, start == Screen::Wallet ? 1 : 2) << s;
+        }
     }
 }

@@ -25,8 +25,9 @@ HWND findShownWindow(const wchar_t* className, DWORD processId = 0);
 
 class Driver {
 public:
-    // Waits up to timeoutMs for the program's main window to be shown.
-    static Driver attach(const wchar_t* className, int timeoutMs);
+    // Waits up to timeoutMs for the program's main window to be shown; of the given process
+    // only, when processId is not 0.
+    static Driver attach(const wchar_t* className, int timeoutMs, DWORD processId = 0);
 
     HWND main() const { return main_; }
     DWORD processId() const { return processId_; }

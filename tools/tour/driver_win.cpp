@@ -96,10 +96,10 @@ HWND findShownWindow(const wchar_t* className, DWORD processId) {
     return search.found;
 }
 
-Driver Driver::attach(const wchar_t* className, int timeoutMs) {
+Driver Driver::attach(const wchar_t* className, int timeoutMs, DWORD processId) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (HWND hwnd = findShownWindow(className)) {
+        if (HWND hwnd = findShownWindow(className, processId)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(hwnd, &pid);
             return Driver(hwnd, pid);

@@ -118,15 +118,17 @@ std::vector<std::string> startImports() {
 
 } // namespace
 
-TEST(ShippedProgram, WinHttpAndCrypt32WaitForTheirFirstUse) {
+TEST(ShippedProgram, RequestsSessionAndScreenReaderLibrariesWaitForTheirFirstUse) {
     const std::vector<std::string> imports = startImports();
     auto has = [&](const char* dll) {
         return std::find(imports.begin(), imports.end(), dll) != imports.end();
     };
     ASSERT_TRUE(has("user32.dll"));
     EXPECT_TRUE(has("gdi32.dll"));
-    EXPECT_FALSE(has("winhttp.dll"));
-    EXPECT_FALSE(has("crypt32.dll"));
+    for (const char* later :
+         {"winhttp.dll", "crypt32.dll", "oleacc.dll", "ole32.dll", "oleaut32.dll"}) {
+        EXPECT_FALSE(has(later)) << later;
+    }
 }
 
 TEST(ShippedProgram, VersionResourceNamesTheProductAndMatchesTheUserAgent) {
