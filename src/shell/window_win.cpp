@@ -20,10 +20,6 @@ namespace {
 
 constexpr DWORD kSessionWriteWaitMs = 5000;
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-
 // The main window clips its children, so invalidating it alone would leave the buttons whose
 // look follows the state (the active rail button, the chosen start) as they were.
 void invalidateWithControls(HWND hwnd) {

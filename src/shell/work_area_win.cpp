@@ -28,13 +28,11 @@ void openInWorkArea(HWND window, int width, int height) {
         return;
     }
     const int dpi = windowDpi(window);
-    outer.right = outer.left + toDevice(width, dpi);
-    outer.bottom = outer.top + toDevice(height, dpi);
-    Rect fitted{outer.left, outer.top, outer.right, outer.bottom};
+    Rect fitted{outer.left, outer.top, outer.left + toDevice(width, dpi),
+                outer.top + toDevice(height, dpi)};
     if (workAreaOf(window, area)) {
         fitted = fittedWindowRect(fitted, {area.left, area.top, area.right, area.bottom});
     }
-    GetWindowRect(window, &outer);
     if (fitted != Rect{outer.left, outer.top, outer.right, outer.bottom}) {
         SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.width(), fitted.height(),
                      SWP_NOZORDER | SWP_NOACTIVATE);

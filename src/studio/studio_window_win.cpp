@@ -26,21 +26,15 @@ constexpr int kOpenHeight = 740;
 constexpr int kMinTrackWidth = 1020;
 constexpr int kMinTrackHeight = 640;
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-
 // Made for the studio window's own DPI: it may stand on another monitor than the main window.
 ShellFonts g_studioFonts;
 
 // The studio window's fonts once it has them; the shell's before (a picture drawn elsewhere).
-const ShellFonts& fonts() {
-    static ShellFonts shell;
+ShellFonts fonts() {
     if (g_studioFonts.body != nullptr) {
         return g_studioFonts;
     }
-    shell = {g_app.fontBody, g_app.fontTitle, g_app.fontSmall, g_app.fontHero, g_app.fontMono};
-    return shell;
+    return {g_app.fontBody, g_app.fontTitle, g_app.fontSmall, g_app.fontHero, g_app.fontMono};
 }
 
 RECT box(int left, int top, int right, int bottom) {
