@@ -15,13 +15,15 @@ struct HttpResult {
     bool tokenRefused = false; // a 2xx sign-in answer whose token could never be sent
 };
 
-// Whether a value can go into a header line: a control byte would break it, and CR or LF would
-// add headers of its own. The exchange sends no token that fails it, and a sign-in takes none.
+// Whether a token can go into a header line and reach the server as it was written: visible
+// ASCII only. A control byte would break the line (CR or LF would add headers of its own), and
+// WinHTTP sends bytes past ASCII in another encoding than the server wrote them. The exchange
+// sends no token that fails it, and a sign-in takes none.
 bool fitsInHeader(const std::string& value);
 
 // Blocks for up to the timeouts; call on a worker thread only. Never throws: every failure is a
-// German text in `error`. Any HTTP status counts as a completed exchange. A token holding control
-// characters is not sent (it would split the header): "Request konnte nicht erstellt werden.".
+// German text in `error`. Any HTTP status counts as a completed exchange. A token that fails
+// fitsInHeader is not sent: "Request konnte nicht erstellt werden.".
 HttpResult requestWinHttp(const std::wstring& method, const std::wstring& url,
                           const std::string& body, const std::string& token);
 

@@ -337,7 +337,7 @@ void exchange(const std::wstring& method, const std::wstring& url, const std::st
 bool fitsInHeader(const std::string& value) {
     for (const char c : value) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
+        if (byte < 0x21 || byte > 0x7E) {
             return false;
         }
     }

@@ -111,6 +111,11 @@ TEST_F(LoginTest, FailuresStayOnTheLoginCard) {
         {{201, "{\"token\":\"geheim\x01\"}"},
          L"Login fehlgeschlagen: ungueltiges Token vom Server."},
         {{200, "{\"jwt\":\"geheim\x7f\"}"}, L"Login fehlgeschlagen: ungueltiges Token vom Server."},
+        // Past ASCII the server would get other bytes back than it wrote ("é", "€" in UTF-8).
+        {{200, "{\"token\":\"geheim\xc3\xa9\"}"},
+         L"Login fehlgeschlagen: ungueltiges Token vom Server."},
+        {{200, "{\"accessToken\":\"geheim\xe2\x82\xac\"}"},
+         L"Login fehlgeschlagen: ungueltiges Token vom Server."},
     };
     for (const auto& c : cases) {
         server.respond(c.answer);
