@@ -17,6 +17,10 @@ inline constexpr wchar_t kSignedOutMessage[] = L"Du bist ausgeloggt. Bitte neu e
 void queueSessionSave(const std::string& token, std::uint64_t session, const std::wstring& status);
 // Deletes the stored session. A save still waiting its turn is dropped: it would be deleted.
 void queueSessionClear(std::uint64_t session);
+// Before the program ends (its windows gone) or the Windows session does: waits until every
+// delete asked for has run or failed, up to a minute (a share that hangs must not keep the program
+// forever), then up to 5 s for a save still going.
+void finishSessionWrites();
 // Waits until every write asked for has finished, at most the given time; true when all have.
 bool waitForSessionWrites(DWORD timeoutMs);
 // WM_CV_SESSION_DONE: shows what went wrong where the user looks (status line, login card).

@@ -15,6 +15,11 @@
 namespace corvanta {
 namespace {
 
+// A logout's delete is what keeps the token off the share, so closing waits for it long; a save
+// left over is worth no more than it was before (the file is never read back).
+constexpr DWORD kClearWaitMs = 60000;
+constexpr DWORD kSaveWaitMs = 5000;
+
 struct Job {
     bool save = false;
     std::string token;
@@ -38,6 +43,7 @@ struct Writer {
     std::deque<Failure> failures;
     bool busy = false;
     bool running = false;
+    int clearsPending = 0; // deletes asked for and not yet run
 };
 
 // Never destroyed: the worker may still run while static objects go at exit.
@@ -53,9 +59,23 @@ void wipe(std::string& secret) {
     secret.clear();
 }
 
+// Counts a delete as done whichever way it ended, so closing never waits for one that threw.
+struct ClearDone {
+    bool clear;
+    ~ClearDone() {
+        if (clear) {
+            Writer& w = writer();
+            std::lock_guard<std::mutex> hold(w.lock);
+            --w.clearsPending;
+            w.changed.notify_all();
+        }
+    }
+};
+
 // Runs one job and keeps its failure for the window; the window hears of it by a bare message,
 // so nothing is lost or leaked when the window is gone by then.
 void perform(Job& job) {
+    const ClearDone done{!job.save};
     std::wstring message;
     const bool ok = job.save ? secure_session::saveToken(job.token, &message)
                              : secure_session::clearToken(&message);
@@ -104,6 +124,7 @@ void enqueue(Job job) {
                     ++it;
                 }
             }
+            ++w.clearsPending;
         }
         if (w.running) {
             w.jobs.push_back(std::move(job));
@@ -131,6 +152,15 @@ void queueSessionSave(const std::string& token, std::uint64_t session, const std
 
 void queueSessionClear(std::uint64_t session) {
     enqueue(Job{false, {}, session, {}, g_app.hwnd});
+}
+
+void finishSessionWrites() {
+    Writer& w = writer();
+    std::unique_lock<std::mutex> hold(w.lock);
+    w.changed.wait_for(hold, std::chrono::milliseconds(kClearWaitMs),
+                       [&] { return w.clearsPending == 0; });
+    w.changed.wait_for(hold, std::chrono::milliseconds(kSaveWaitMs),
+                       [&] { return w.jobs.empty() && !w.busy; });
 }
 
 bool waitForSessionWrites(DWORD timeoutMs) {

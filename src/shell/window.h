@@ -13,6 +13,9 @@ ATOM registerMainWindowClass(HINSTANCE instance);
 void registerWindowClasses(HINSTANCE instance);
 // The main window at 1320 x 820, or smaller to fit the work area; null when it cannot be created.
 HWND createMainWindow(HINSTANCE instance);
+// Runs the thread's message loop until the quit message, then finishes the session writes still
+// pending; returns the exit code.
+int runMessageLoop();
 LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void setScreen(Screen screen);
 

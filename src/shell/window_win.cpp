@@ -18,8 +18,6 @@
 namespace corvanta {
 namespace {
 
-constexpr DWORD kSessionWriteWaitMs = 5000;
-
 // The main window clips its children, so invalidating it alone would leave the buttons whose
 // look follows the state (the active rail button, the chosen start) as they were.
 void invalidateWithControls(HWND hwnd) {
@@ -92,9 +90,8 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         KillTimer(hwnd, ID_TIMER_LOGO);
-        // A logout just before closing must still remove the file; a share that hangs must
-        // not keep the program from ending.
-        waitForSessionWrites(kSessionWriteWaitMs);
+        // Pending session writes are waited for once the loop has ended: by then no window of
+        // the program is left on screen, or in anyone's way.
         deleteIfSet(g_app.fontBody);
         deleteIfSet(g_app.fontTitle);
         deleteIfSet(g_app.fontSmall);
@@ -148,6 +145,16 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CV_HTTP_DONE: handleHttpDone(lParam); return 0;
     case WM_CV_LIVEKIT_DONE: handleLiveKitDone(lParam); return 0;
     case WM_CV_SESSION_DONE: handleSessionDone(); return 0;
+    // Nothing is unsaved: the program never stands in the way of a logoff, a shutdown or an
+    // installer's request to close.
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            // Windows may end the process as soon as this returns, without WM_DESTROY.
+            finishSessionWrites();
+            DestroyWindow(hwnd);
+        }
+        return 0;
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -194,6 +201,17 @@ ATOM registerMainWindowClass(HINSTANCE instance) {
 void registerWindowClasses(HINSTANCE instance) {
     registerMainWindowClass(instance);
     registerStudioWindowClass(instance);
+}
+
+int runMessageLoop() {
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    // A logout just before closing must still remove the file.
+    finishSessionWrites();
+    return static_cast<int>(msg.wParam);
 }
 
 HWND createMainWindow(HINSTANCE instance) {

@@ -7,6 +7,10 @@
 #include "actions/session_writer.h"
 #include "session/session.h"
 #include "shell/ids.h"
+#include "studio/studio.h"
+
+#include <atomic>
+#include <thread>
 
 using namespace corvanta;
 using cvtest::ActionsTest;
@@ -56,8 +60,45 @@ TEST_F(SessionWritesTest, WritesKeepTheirOrderAndCloseWaitsForThem) {
     signInAs(L"demo", "third");
     window->command(ID_BTN_LOGOUT);
     EXPECT_FALSE(waitForSessionWrites(0));
-    window.reset();
+    EXPECT_EQ(window->closeAndFinish(), 0);
     EXPECT_TRUE(waitForSessionWrites(0));
     EXPECT_FALSE(sessionFileExists());
     window = std::make_unique<cvtest::MainWindow>();
+}
+
+TEST_F(SessionWritesTest, ALogoutBeforeClosingOutlastsASlowShare) {
+    // Longer than closing ever waited before; the delete waits its turn behind the save.
+    secure_session::setSlowStoreForTests(6000);
+    signInAs(L"demo", "slow-token");
+    window->command(ID_BTN_LOGOUT);
+    window->command(ID_BTN_TREVACAST);
+    ASSERT_NE(g_trevacastHwnd, nullptr);
+    const HWND main = window->hwnd(), studio = g_trevacastHwnd;
+
+    // The windows go at once; the writes are still on their way when they do.
+    std::atomic<bool> goneWhilePending{false};
+    std::thread watch([&] {
+        while (IsWindow(main) || IsWindow(studio)) {
+            Sleep(5);
+        }
+        goneWhilePending = !waitForSessionWrites(0);
+    });
+    EXPECT_EQ(window->closeAndFinish(), 0);
+    watch.join();
+    EXPECT_TRUE(goneWhilePending);
+    EXPECT_TRUE(waitForSessionWrites(0));
+    EXPECT_FALSE(sessionFileExists());
+    window = std::make_unique<cvtest::MainWindow>();
+}
+
+TEST_F(SessionWritesTest, TheEndOfTheWindowsSessionFinishesAPendingDelete) {
+    secure_session::setSlowStoreForTests(1500);
+    signInAs(L"demo", "token");
+    window->command(ID_BTN_LOGOUT);
+    EXPECT_EQ(SendMessageW(window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    EXPECT_FALSE(waitForSessionWrites(0));
+    SendMessageW(window->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    // Windows may end the process now, without another message.
+    EXPECT_TRUE(waitForSessionWrites(0));
+    EXPECT_FALSE(sessionFileExists());
 }

@@ -99,6 +99,11 @@ bool MainWindow::pumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+int MainWindow::closeAndFinish() {
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    return corvanta::runMessageLoop();
+}
+
 std::wstring MainWindow::output() const {
     const int length = GetWindowTextLengthW(corvanta::g_app.output);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

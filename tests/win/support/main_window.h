@@ -29,6 +29,9 @@ public:
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
     // Text of the output box.
     std::wstring output() const;
+    // Closes the window as a user does and runs the program's own message loop until it ends,
+    // as the program does before its process ends; returns the exit code.
+    int closeAndFinish();
     // Leaves the login screen as a successful sign-in would, without a request.
     void signInForTest(const char* token = "test-token");
 
