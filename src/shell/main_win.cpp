@@ -1,10 +1,17 @@
 #include "backend/requests.h"
+#include "shell/single_instance.h"
 #include "shell/window.h"
 
 #include <commctrl.h>
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    corvanta::StartLock startLock;
+    if (HWND running = corvanta::findRunningMainWindow()) {
+        corvanta::bringForward(running);
+        return 0;
+    }
+
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_STANDARD_CLASSES;
@@ -18,5 +25,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    startLock.release();
     return corvanta::runMessageLoop();
 }

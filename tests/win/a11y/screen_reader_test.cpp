@@ -4,6 +4,7 @@
 #include "shell/accessibility.h"
 #include "shell/ids.h"
 #include "support/loopback_server.h"
+#include "support/program.h"
 #include "tour/driver.h"
 
 #include <oleacc.h>
@@ -20,13 +21,6 @@
 using namespace corvanta;
 
 namespace {
-
-std::wstring besideThisTest(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir = path;
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
-}
 
 constexpr int kStartTimeoutMs = 40000;
 constexpr int kAnswerTimeoutMs = 20000;
@@ -200,47 +194,6 @@ bool sawEvent(DWORD kind, HWND hwnd, const wchar_t* description = nullptr) {
     return false;
 }
 
-class Program {
-  public:
-    Program(const std::wstring& origin, const std::wstring& appData) {
-        SetEnvironmentVariableW(L"CORVANTA_ORIGIN", origin.c_str());
-        SetEnvironmentVariableW(L"APPDATA", appData.c_str());
-        const std::wstring path = besideThisTest(L"CorvantaNativeWin.exe");
-        std::wstring command = L"\"" + path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &info_)) {
-            info_ = {};
-        }
-    }
-    ~Program() {
-        if (info_.hProcess != nullptr) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(info_.hProcess, 1);
-            }
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    DWORD id() const { return info_.dwProcessId; }
-    // The exit code once it ended within timeoutMs, else -1.
-    long endsWithin(DWORD timeoutMs) const {
-        DWORD code = 0;
-        if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(info_.hProcess, &code)) {
-            return -1;
-        }
-        return static_cast<long>(code);
-    }
-
-  private:
-    PROCESS_INFORMATION info_{};
-};
-
 // The program's APPDATA while it runs: the sign-in stores its session there.
 class AppDataFolder {
   public:
@@ -275,7 +228,9 @@ class ScreenReader : public ::testing::Test {
                                 onEvent, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
         server_ = std::make_unique<cvtest::LoopbackServer>();
         appData_ = std::make_unique<AppDataFolder>();
-        program_ = std::make_unique<Program>(server_->origin(), appData_->path());
+        SetEnvironmentVariableW(L"CORVANTA_ORIGIN", server_->origin().c_str());
+        SetEnvironmentVariableW(L"APPDATA", appData_->path().c_str());
+        program_ = std::make_unique<cvtest::Program>();
         try {
             driver_ = std::make_unique<tour::Driver>(
                 tour::Driver::attach(L"CorvantaNativeWinWindow", kStartTimeoutMs, program_->id()));
@@ -337,7 +292,7 @@ class ScreenReader : public ::testing::Test {
     static inline HWINEVENTHOOK hook_ = nullptr;
     static inline std::unique_ptr<cvtest::LoopbackServer> server_;
     static inline std::unique_ptr<AppDataFolder> appData_;
-    static inline std::unique_ptr<Program> program_;
+    static inline std::unique_ptr<cvtest::Program> program_;
     static inline std::unique_ptr<tour::Driver> driver_;
 };
 

@@ -1,8 +1,10 @@
 // The exe as it ships, read from the file beside this test: no debug sections (their info sits in
-// a file next to it), WinHTTP and crypt32 left to load on first use, and the file properties and
-// manifest Windows shows and applies.
+// a file next to it), WinHTTP and crypt32 left to load on first use, the file properties and
+// manifest Windows shows and applies, and one window however often it is started.
 #include "backend/http.h"
+#include "shell/ids.h"
 #include "support/loopback_server.h"
+#include "support/program.h"
 
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,12 +22,7 @@
 
 namespace {
 
-std::wstring besideThisTest(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir = path;
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
-}
+using cvtest::besideThisTest;
 
 const std::wstring kProgram = besideThisTest(L"CorvantaNativeWin.exe");
 
@@ -184,4 +182,85 @@ TEST(ShippedProgram, ManifestRunsAsInvokerPerMonitorAwareWithClassicControls) {
     EXPECT_EQ(manifest.find("gdiScaling"), std::string::npos);
     // The controls keep their classic look.
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
+}
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(20)) {
+        if (GetTickCount() - start > timeoutMs) {
+            return done();
+        }
+    }
+    return true;
+}
+
+DWORD ownerOf(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+std::wstring textOf(HWND control) {
+    wchar_t text[128] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+    return text;
+}
+
+} // namespace
+
+TEST(ShippedProgram, ASecondStartBringsTheRunningWindowBackAndEnds) {
+    ASSERT_TRUE(cvtest::mainWindows().empty()) << "a program from before still runs";
+    cvtest::Program first;
+    ASSERT_TRUE(waitFor([&] {
+        const auto shown = cvtest::mainWindows();
+        return shown.size() == 1 && IsWindowVisible(shown[0]);
+    }));
+    const HWND window = cvtest::mainWindows()[0];
+    ASSERT_EQ(ownerOf(window), first.id());
+    const HWND user = GetDlgItem(window, corvanta::ID_EDIT_USER);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(user, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"lena@corvanta.test"),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(waitFor([&] { return IsIconic(window) != FALSE; }));
+
+    cvtest::Program second;
+    long code = -1;
+    for (int i = 0; i < 400 && code == -1; ++i) {
+        code = second.endsWithin(25);
+        ASSERT_EQ(cvtest::mainWindows().size(), 1u) << "the second start opened a window";
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(waitFor([&] { return !IsIconic(window) && GetForegroundWindow() == window; }, 5000))
+        << "minimised " << IsIconic(window) << ", in front " << (GetForegroundWindow() == window);
+    EXPECT_EQ(textOf(user), L"lena@corvanta.test");
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.endsWithin(20000), 0);
+}
+
+TEST(ShippedProgram, TwoStartsAtTheSameMomentLeaveOneWindowAndOneProgram) {
+    ASSERT_TRUE(cvtest::mainWindows().empty()) << "a program from before still runs";
+    cvtest::Program one(true), two(true);
+    ASSERT_TRUE(one.started() && two.started());
+    one.resume();
+    two.resume();
+    long codes[2] = {-1, -1};
+    ASSERT_TRUE(waitFor([&] {
+        codes[0] = one.endsWithin(0);
+        codes[1] = two.endsWithin(0);
+        return codes[0] != -1 || codes[1] != -1;
+    })) << "both still run";
+    const cvtest::Program& stays = codes[0] == -1 ? one : two;
+    EXPECT_EQ(codes[0] == -1 ? codes[1] : codes[0], 0);
+    EXPECT_EQ(stays.endsWithin(1000), -1) << "neither kept running";
+    const auto windows = cvtest::mainWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(ownerOf(windows[0]), stays.id());
+
+    PostMessageW(windows[0], WM_CLOSE, 0, 0);
+    EXPECT_EQ(stays.endsWithin(20000), 0);
 }
