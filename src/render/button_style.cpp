@@ -25,40 +25,41 @@ bool isSelectedButton(int id, Screen screen, Screen startScreen) {
     return (isNavId(id) && navIdForScreen(screen) == id) || isChosenStart(id, startScreen);
 }
 
-ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed) {
+ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed,
+                        const Theme& theme, bool unavailable) {
     const bool rail = isNavId(id);
-    const bool active = rail && navIdForScreen(screen) == id;
-    ButtonStyle s{surface(), border(), fg(), rail ? 9 : 8, rail ? 12 : 0, !rail, active};
-
-    if (rail && active) {
-        s.fill = rgb(0xE6, 0xF1, 0xFF), s.outline = rgb(0xB4, 0xD5, 0xFF), s.text = accent();
-    } else if (rail) {
-        s.fill = appBg(), s.outline = appBg(), s.text = muted();
-    }
+    const bool open = rail && navIdForScreen(screen) == id;
+    ButtonRoles roles = rail ? (open ? role::railOpen : role::rail) : role::action;
     if (id == ID_BTN_LOGIN || id == ID_BTN_REFRESH || id == ID_BTN_COMMUNITY_LOAD) {
-        s.fill = accent(), s.outline = accent(), s.text = rgb(0xFF, 0xFF, 0xFF);
+        roles = role::primary;
     }
     if (id == ID_BTN_START_COMMUNITY || id == ID_BTN_START_TREVACAST) {
-        if (isChosenStart(id, startScreen)) {
-            s.fill = rgb(0xE6, 0xF1, 0xFF), s.outline = accent(), s.text = accent();
-        } else {
-            s.fill = rgb(0xFF, 0xFF, 0xFF), s.outline = border(), s.text = fg();
-        }
+        roles = isChosenStart(id, startScreen) ? role::startChosen : role::start;
     }
     if (id == ID_NAV_LIVE || id == ID_NAV_TREVACAST || id == ID_BTN_LIVEKIT) {
-        s.fill = active ? rgb(0xFF, 0xE8, 0xEE) : surface();
-        s.outline = liveRed(), s.text = liveRed();
+        roles = open ? role::liveOpen : role::live;
     }
     if (id == ID_BTN_TREVACAST) {
-        s.fill = mediaPanel(), s.outline = accent2(), s.text = rgb(0xC8, 0xF6, 0xFF);
+        roles = role::studioWindow;
     }
     if (id == ID_BTN_LOGOUT) {
-        s.fill = rgb(0xFF, 0xEF, 0xF3), s.outline = rgb(0xFF, 0xBE, 0xCC), s.text = liveRed();
+        roles = role::logout;
     }
     if (pressed) {
-        s.fill = rail ? surface3() : rgb(0xE1, 0xEC, 0xFA);
+        roles.fill = rail ? role::railPressed : role::buttonPressed;
+        roles.text.contrast = SystemColor::HighlightText; // on the pressed fill
     }
-    return s;
+    if (unavailable) {
+        roles.text.contrast = SystemColor::GrayText;
+    }
+    return ButtonStyle{pick(roles.fill, theme),
+                       pick(roles.outline, theme),
+                       pick(roles.text, theme),
+                       rail ? 9 : 8,
+                       rail ? 12 : 0,
+                       !rail,
+                       open,
+                       open ? pick(role::railOpenBar, theme) : 0};
 }
 
 } // namespace corvanta

@@ -1,6 +1,6 @@
 // How an owner-drawn button looks, decided from its id and the shell state alone. Pure code.
 #pragma once
-#include "render/palette.h"
+#include "render/roles.h"
 #include "shell/screens.h"
 
 namespace corvanta {
@@ -13,6 +13,7 @@ struct ButtonStyle {
     int captionInset = 0; // left inset of the caption
     bool centred = true;  // caption centred (else left-aligned)
     bool accentBar = false;
+    Color bar = 0; // the accent bar's colour, when it has one
 };
 
 bool isNavId(int id);
@@ -24,6 +25,9 @@ bool isChosenStart(int id, Screen startScreen);
 // reader hears them as pressed.
 bool isSelectedButton(int id, Screen screen, Screen startScreen);
 
-ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed);
+// The colours come from the theme: the program's own look by default. A button that cannot be
+// used right now looks as it does otherwise, but for its caption in a contrast theme.
+ButtonStyle buttonStyle(int id, Screen screen, Screen startScreen, bool pressed,
+                        const Theme& theme = Theme{}, bool unavailable = false);
 
 } // namespace corvanta

@@ -2,6 +2,7 @@
 
 #include "render/button_style.h"
 #include "render/primitives.h"
+#include "render/theme.h"
 #include "shell/app_state.h"
 #include "shell/window_dpi.h"
 
@@ -17,7 +18,9 @@ void drawOwnerButton(const DRAWITEMSTRUCT* item) {
     }
     const int id = static_cast<int>(item->CtlID);
     const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-    const ButtonStyle style = buttonStyle(id, g_app.screen, g_app.startScreen, pressed);
+    const bool unavailable = (item->itemState & ODS_DISABLED) != 0;
+    const ButtonStyle style =
+        buttonStyle(id, g_app.screen, g_app.startScreen, pressed, currentTheme(), unavailable);
     // Drawn in 96-DPI units of the button, whose rectangle is its client area from 0, 0.
     const AreaScale scale(windowDpi(item->hwndItem), item->rcItem.right - item->rcItem.left,
                           item->rcItem.bottom - item->rcItem.top);
@@ -35,7 +38,7 @@ void drawOwnerButton(const DRAWITEMSTRUCT* item) {
 
     if (style.accentBar) {
         const RECT bar{area.left, area.top + 8, area.left + 3, area.bottom - 8};
-        drawFilledRect(item->hDC, bar, accent());
+        drawFilledRect(item->hDC, bar, style.bar);
     }
 }
 

@@ -23,6 +23,7 @@ struct AppState {
     HFONT fontBody = nullptr, fontTitle = nullptr, fontSmall = nullptr, fontHero = nullptr,
           fontMono = nullptr;
     HBRUSH surfaceBrush = nullptr;
+    COLORREF surfaceBrushColor = 0; // what surfaceBrush was made from
     Screen screen = Screen::Community;
     Screen startScreen = Screen::Community;
     bool showLogin = true;

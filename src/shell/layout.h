@@ -10,9 +10,12 @@ HWND makeEdit(HWND parent, int id, const wchar_t* text, DWORD extraStyle);
 void createUi(HWND parent);
 // Places, shows and hides the controls for the client size, sign-in state and screen.
 void layout(HWND window);
-// The window moved to a monitor of another DPI: fonts and the control brush made anew for it
-// and handed to every control.
+// The window moved to a monitor of another DPI: fonts made anew for it and handed to every
+// control.
 void remakeFontsForDpi(HWND parent);
+// The text fields' background brush in the field colour of the theme in use, made again when that
+// colour has changed; WM_DESTROY deletes it.
+HBRUSH fieldBrush();
 // The control of an id, or null.
 HWND controlForId(int id);
 

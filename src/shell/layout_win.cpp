@@ -1,7 +1,7 @@
 #include "shell/layout.h"
 
 #include "render/fonts.h"
-#include "render/palette.h"
+#include "render/theme.h"
 #include "shell/accessibility.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
@@ -120,7 +120,7 @@ HWND controlForId(int id) {
 
 void createUi(HWND parent) {
     setAppFonts(makeShellFonts(windowDpi(parent)));
-    g_app.surfaceBrush = CreateSolidBrush(surface());
+    fieldBrush();
 
     for (const auto& entry : kControls) {
         HWND control = nullptr;
@@ -149,11 +149,21 @@ void remakeFontsForDpi(HWND parent) {
     }
     // Only now, when no control uses them any more.
     deleteShellFonts(old);
-    HBRUSH oldBrush = g_app.surfaceBrush;
-    g_app.surfaceBrush = CreateSolidBrush(surface());
-    if (oldBrush != nullptr) {
-        DeleteObject(oldBrush);
+}
+
+HBRUSH fieldBrush() {
+    const Color wanted = color(role::field);
+    if (g_app.surfaceBrush == nullptr || g_app.surfaceBrushColor != wanted) {
+        // Asked for only between two paints of a control, so the old brush is no longer in use.
+        if (HBRUSH made = CreateSolidBrush(wanted)) {
+            if (g_app.surfaceBrush != nullptr) {
+                DeleteObject(g_app.surfaceBrush);
+            }
+            g_app.surfaceBrush = made;
+            g_app.surfaceBrushColor = wanted;
+        }
     }
+    return g_app.surfaceBrush;
 }
 
 void layout(HWND window) {

@@ -5,7 +5,7 @@
 #include "media/probe.h"
 #include "render/buttons.h"
 #include "render/paint.h"
-#include "render/palette.h"
+#include "render/theme.h"
 #include "shell/accessibility.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
@@ -75,6 +75,13 @@ bool dispatchCommand(HWND hwnd, int id) {
     }
 }
 
+// A contrast theme turned on or off, another one chosen, or the system colours changed: both
+// windows are painted anew in the colours now in force.
+void followTheme(HWND hwnd) {
+    reloadTheme();
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void deleteIfSet(HGDIOBJ object) {
     if (object != nullptr) {
         DeleteObject(object);
@@ -85,6 +92,7 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:
         g_app.hwnd = hwnd;
+        reloadTheme();
         createUi(hwnd);
         SetTimer(hwnd, ID_TIMER_LOGO, 120, nullptr);
         return 0;
@@ -138,10 +146,17 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, fg());
-        SetBkColor(dc, surface());
-        return reinterpret_cast<LRESULT>(g_app.surfaceBrush);
+        SetTextColor(dc, color(role::fieldText));
+        SetBkColor(dc, color(role::field));
+        return reinterpret_cast<LRESULT>(fieldBrush());
     }
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) {
+            followTheme(hwnd);
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: followTheme(hwnd); break;
     case WM_CV_HTTP_DONE: handleHttpDone(lParam); return 0;
     case WM_CV_LIVEKIT_DONE: handleLiveKitDone(lParam); return 0;
     case WM_CV_SESSION_DONE: handleSessionDone(); return 0;

@@ -5,6 +5,7 @@
 #include "render/fonts.h"
 #include "render/paint.h"
 #include "render/primitives.h"
+#include "render/theme.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
 #include "shell/window_dpi.h"
@@ -15,11 +16,6 @@ namespace corvanta {
 HWND g_trevacastHwnd = nullptr;
 
 namespace {
-
-using namespace studio_color;
-
-constexpr Color kWindowBg = rgb(0x02, 0x0C, 0x16);
-constexpr Color kBarFill = rgb(0x05, 0x15, 0x25); // top bar, columns, bottom bar
 
 constexpr int kOpenWidth = 1180;
 constexpr int kOpenHeight = 740;
@@ -45,89 +41,102 @@ RECT box(const Rect& r) {
 }
 
 void drawTopBar(HDC dc, int w) {
-    drawFilledRect(dc, box(0, 0, w, 42), kBarFill);
-    drawLabel(dc, L"Trevacast Studio", box(16, 0, 260, 42), kBright, fonts().title, kLabelLeft);
-    drawLabel(dc, L"OBS-style native studio window", box(270, 0, w - 330, 42), kText, fonts().mono,
+    const Color text = color(role::studioText), bright = color(role::studioTitle);
+    drawFilledRect(dc, box(0, 0, w, 42), color(role::studioBar));
+    drawLabel(dc, L"Trevacast Studio", box(16, 0, 260, 42), bright, fonts().title, kLabelLeft);
+    drawLabel(dc, L"OBS-style native studio window", box(270, 0, w - 330, 42), text, fonts().mono,
               kLabelLeft);
-    drawRoundPanel(dc, box(w - 136, 8, w - 18, 34), 8, liveRed(), liveRed());
-    drawLabel(dc, L"GO LIVE", box(w - 136, 8, w - 18, 34), kWhite, fonts().body, kLabelCenter);
+    drawRoundPanel(dc, box(w - 136, 8, w - 18, 34), 8, color(role::goLive.fill),
+                   color(role::goLive.outline));
+    drawLabel(dc, L"GO LIVE", box(w - 136, 8, w - 18, 34), color(role::goLive.text), fonts().body,
+              kLabelCenter);
 }
 
 void drawScenesAndSources(HDC dc) {
-    drawLabel(dc, L"SCENES", box(26, 66, 238, 86), kText, fonts().mono, kLabelLeft);
+    const Color text = color(role::studioText), bright = color(role::studioTitle);
+    drawLabel(dc, L"SCENES", box(26, 66, 238, 86), text, fonts().mono, kLabelLeft);
     static const wchar_t* const kScenes[] = {L"Start Soon", L"Creator Talk", L"Gameplay", L"Break"};
     for (int i = 0; i < 4; ++i) {
         const int top = 96 + 32 * i;
         const bool selected = i == 1;
-        drawRoundPanel(dc, box(24, top, 240, top + 26), 6, selected ? kSelectedFill : kRowFill,
-                       selected ? kSelectedOutline : kRowOutline);
-        drawLabel(dc, kScenes[i], box(34, top, 230, top + 26), selected ? kBright : kText,
-                  fonts().body, kLabelLeft);
+        drawRoundPanel(dc, box(24, top, 240, top + 26), 6,
+                       color(selected ? role::scene : role::row),
+                       color(selected ? role::sceneOutline : role::rowOutline));
+        drawLabel(dc, kScenes[i], box(34, top, 230, top + 26),
+                  selected ? color(role::sceneText) : text, fonts().body, kLabelLeft);
     }
 
-    drawLabel(dc, L"SOURCES", box(26, 244, 238, 264), kText, fonts().mono, kLabelLeft);
+    drawLabel(dc, L"SOURCES", box(26, 244, 238, 264), text, fonts().mono, kLabelLeft);
     static const wchar_t* const kSources[] = {L"Display Capture", L"Camera", L"Corvanta Overlay",
                                               L"Gift Alerts"};
     for (int j = 0; j < 4; ++j) {
         const int top = 274 + 28 * j;
-        drawRoundPanel(dc, box(24, top, 240, top + 24), 6, kRowFill, kRowOutline);
-        drawDot(dc, 33, 281 + 28 * j, 10, j == 1 ? liveRed() : accent2(), kRowFill);
-        drawLabel(dc, kSources[j], box(52, top, 230, top + 24), kBright, fonts().smallText,
+        drawRoundPanel(dc, box(24, top, 240, top + 24), 6, color(role::row),
+                       color(role::rowOutline));
+        drawDot(dc, 33, 281 + 28 * j, 10, color(j == 1 ? role::markLive : role::markAccent2),
+                color(role::ringOnRow));
+        drawLabel(dc, kSources[j], box(52, top, 230, top + 24), bright, fonts().smallText,
                   kLabelLeft);
     }
 }
 
 void drawProgram(HDC dc, int w, int h) {
-    drawLabel(dc, L"PROGRAM", box(280, 66, w - 314, 86), kText, fonts().mono, kLabelLeft);
+    const Color text = color(role::studioText);
+    drawLabel(dc, L"PROGRAM", box(280, 66, w - 314, 86), text, fonts().mono, kLabelLeft);
     {
-        const LinePen pen(dc, 2, kSelectedOutline);
+        const LinePen pen(dc, 2, color(role::cornerMark));
         pen.line(286, 102, 338, 102);
         pen.line(286, 102, 286, 154);
         pen.line(w - 320, h - 184, w - 372, h - 184);
         pen.line(w - 320, h - 184, w - 320, h - 236);
     }
-    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), kNoSignal, fonts().mono, kLabelCenter);
+    drawLabel(dc, L"NO SIGNAL", box(264, 166, w - 298, 206), color(role::noSignal), fonts().mono,
+              kLabelCenter);
     drawLabel(dc,
               L"Native preview shell. Real camera/screen capture requires the Windows media "
               L"implementation.",
-              box(288, h - 210, w - 322, h - 184), kText, fonts().smallText, kLabelCenterCut);
+              box(288, h - 210, w - 322, h - 184), text, fonts().smallText, kLabelCenterCut);
 }
 
 void drawChatAndHealth(HDC dc, int w, int h) {
+    const Color text = color(role::studioText), bright = color(role::studioTitle);
     const int tl = w - 272;
     const int tr = w - 26;
-    drawLabel(dc, L"CHAT", box(tl, 66, tr, 86), kText, fonts().mono, kLabelLeft);
+    drawLabel(dc, L"CHAT", box(tl, 66, tr, 86), text, fonts().mono, kLabelLeft);
     static const wchar_t* const kLines[] = {
         L"Oskar: Audio check?", L"Brann: Scene Creator Talk aktiv", L"Cora: Gift alerts ready",
         L"Liesel: Stream sieht gut aus"};
     for (int c = 0; c < 4; ++c) {
-        drawLabel(dc, kLines[c], box(tl, 100 + 34 * c, tr, 122 + 34 * c), c == 0 ? kBright : kText,
+        drawLabel(dc, kLines[c], box(tl, 100 + 34 * c, tr, 122 + 34 * c), c == 0 ? bright : text,
                   fonts().smallText, kLabelLeftCut);
     }
-    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), kText, fonts().mono, kLabelLeft);
+    drawLabel(dc, L"STREAM HEALTH", box(tl, h - 274, tr, h - 254), text, fonts().mono, kLabelLeft);
     drawLabel(dc, L"Bitrate 0 kbps  |  Dropped 0  |  CPU 4%", box(tl, h - 246, tr, h - 226),
-              kBright, fonts().smallText, kLabelLeftCut);
-    drawLabel(dc, L"RTMP targets: Corvanta, YouTube, Twitch", box(tl, h - 220, tr, h - 200), kText,
+              bright, fonts().smallText, kLabelLeftCut);
+    drawLabel(dc, L"RTMP targets: Corvanta, YouTube, Twitch", box(tl, h - 220, tr, h - 200), text,
               fonts().smallText, kLabelLeftCut);
 }
 
 void drawMixerAndControls(HDC dc, int w, int h) {
-    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), kText, fonts().mono, kLabelLeft);
+    const Color text = color(role::studioText), bright = color(role::studioTitle);
+    drawLabel(dc, L"AUDIO MIXER", box(28, h - 136, 192, h - 116), text, fonts().mono, kLabelLeft);
     static const wchar_t* const kChannels[] = {L"Mic/Aux", L"Desktop", L"Music", L"Alerts"};
     for (int k = 0; k < 4; ++k) {
         const int x = 30 + 166 * k;
-        drawLabel(dc, kChannels[k], box(x, h - 102, x + 130, h - 84), kBright, fonts().smallText,
+        drawLabel(dc, kChannels[k], box(x, h - 102, x + 130, h - 84), bright, fonts().smallText,
                   kLabelLeft);
-        drawFilledRect(dc, box(x, h - 74, x + 128, h - 68), kMeterTrack);
-        drawFilledRect(dc, box(x, h - 74, x + 58 + 18 * k, h - 68), k == 3 ? liveRed() : accent2());
-        drawRoundPanel(dc, box(x, h - 54, x + 54, h - 28), 7, kRowFill, kColumnOutline);
-        drawLabel(dc, L"Mute", box(x, h - 54, x + 54, h - 28), kText, fonts().smallText,
-                  kLabelCenter);
+        drawFilledRect(dc, box(x, h - 74, x + 128, h - 68), color(role::meterTrack));
+        drawFilledRect(dc, box(x, h - 74, x + 58 + 18 * k, h - 68),
+                       color(k == 3 ? role::meterPeak : role::meterLevel));
+        drawRoundPanel(dc, box(x, h - 54, x + 54, h - 28), 7, color(role::mute.fill),
+                       color(role::mute.outline));
+        drawLabel(dc, L"Mute", box(x, h - 54, x + 54, h - 28), color(role::mute.text),
+                  fonts().smallText, kLabelCenter);
     }
     drawLabel(dc, L"Controls: Start Streaming | Start Recording | Studio Mode | Settings",
-              box(w - 456, h - 98, w - 30, h - 70), kBright, fonts().body, kLabelRightCut);
+              box(w - 456, h - 98, w - 30, h - 70), bright, fonts().body, kLabelRightCut);
     drawLabel(dc, L"Separate Trevacast window, independent from Community chat.",
-              box(w - 456, h - 62, w - 30, h - 38), kText, fonts().smallText, kLabelRightCut);
+              box(w - 456, h - 62, w - 30, h - 38), text, fonts().smallText, kLabelRightCut);
 }
 
 LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -156,6 +165,15 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         // The paint covers every pixel of what it repaints; erasing first would only flash.
         return 1;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        // The theme is read once for both windows; this one may hear of a change first.
+        if (msg != WM_SETTINGCHANGE || wParam == SPI_SETHIGHCONTRAST) {
+            reloadTheme();
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CLOSE:
         // Hidden, not destroyed: the next "Extra Fenster" brings it back where it was.
         ShowWindow(hwnd, SW_HIDE);
@@ -225,12 +243,13 @@ void paintTrevacastStudioClient(HDC dc, int width, int height) {
     const int w = width, h = height;
     const StudioWindowPanels panels = studioWindowPanels(w, h);
 
-    drawFilledRect(dc, box(0, 0, w, h), kWindowBg);
+    const Color bar = color(role::studioBar), columnOutline = color(role::columnOutline);
+    drawFilledRect(dc, box(0, 0, w, h), color(role::studioWindowBackground));
     drawTopBar(dc, w);
-    drawRoundPanel(dc, box(panels.left), 10, kBarFill, kColumnOutline);
-    drawRoundPanel(dc, box(panels.program), 10, kProgramFill, kProgramOutline);
-    drawRoundPanel(dc, box(panels.chat), 10, kBarFill, kColumnOutline);
-    drawRoundPanel(dc, box(panels.bottom), 10, kBarFill, kColumnOutline);
+    drawRoundPanel(dc, box(panels.left), 10, bar, columnOutline);
+    drawRoundPanel(dc, box(panels.program), 10, color(role::program), color(role::programOutline));
+    drawRoundPanel(dc, box(panels.chat), 10, bar, columnOutline);
+    drawRoundPanel(dc, box(panels.bottom), 10, bar, columnOutline);
     drawScenesAndSources(dc);
     drawProgram(dc, w, h);
     drawChatAndHealth(dc, w, h);

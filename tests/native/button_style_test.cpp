@@ -155,3 +155,45 @@ TEST(ButtonStyle, SelectedForScreenReadersIsWhatIsPaintedSelected) {
         }
     }
 }
+
+// In a contrast theme every button takes the theme's colours in their pairs: what is painted as
+// selected (or pressed) is Highlight with HighlightText on it, every other button ButtonFace with
+// ButtonText, and only a button that cannot be used has GrayText. Outside one nothing changes.
+TEST(ButtonStyle, ContrastThemeGivesEveryButtonTheThemesPairs) {
+    enum : Color { kWindow = 1, kWindowText, kHighlight, kHighlightText, kFace, kFaceText, kGray };
+    const Theme contrast{true, {kWindow, kWindowText, kHighlight, kHighlightText, kFace, kFaceText,
+                                kGray}};
+    std::vector<int> ids;
+    for (int id = 1001; id <= 1010; ++id) {
+        ids.push_back(id);
+    }
+    for (int id : {2003, 2004, 2006, 2011, 2012, 2013, 2014, 2015, 2016, 2017, 2018}) {
+        ids.push_back(id);
+    }
+    for (int s = 0; s < 10; ++s) {
+        const Screen screen = static_cast<Screen>(s);
+        for (Screen start : {Screen::Community, Screen::Trevacast}) {
+            for (int id : ids) {
+                const bool selected = isSelectedButton(id, screen, start);
+                for (int state = 0; state < 4; ++state) {
+                    const bool pressed = (state & 1) != 0, unavailable = (state & 2) != 0;
+                    const ButtonStyle look =
+                        buttonStyle(id, screen, start, pressed, contrast, unavailable);
+                    const bool lit = selected || pressed;
+                    EXPECT_EQ(look.fill, lit ? kHighlight : kFace) << id << " on " << s;
+                    EXPECT_EQ(look.outline, selected ? kHighlight : kFaceText) << id << " on " << s;
+                    EXPECT_EQ(look.text, unavailable ? kGray : lit ? kHighlightText : kFaceText)
+                        << id << " on " << s;
+                    if (look.accentBar) {
+                        EXPECT_EQ(look.bar, kHighlightText);
+                    }
+                    const ButtonStyle own = buttonStyle(id, screen, start, pressed, Theme{}, unavailable);
+                    const ButtonStyle plain = style(id, screen, start, pressed);
+                    EXPECT_EQ(own.fill, plain.fill);
+                    EXPECT_EQ(own.outline, plain.outline);
+                    EXPECT_EQ(own.text, plain.text);
+                }
+            }
+        }
+    }
+}

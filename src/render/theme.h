@@ -1,0 +1,21 @@
+// The colours the program paints with: its own, or those of the contrast theme the user chose.
+// Read on the GUI thread when the main window is made and whenever Windows says they changed.
+#pragma once
+#include "render/roles.h"
+
+#include <optional>
+
+namespace corvanta {
+
+const Theme& currentTheme();
+// Reads again whether a contrast theme is on and, if so, its colours.
+void reloadTheme();
+// Tests: as if Windows reported a contrast theme on or off (Wine reports none); nullopt asks
+// Windows again. Takes effect at the next reloadTheme.
+void forceContrastForTests(std::optional<bool> on);
+
+inline Color color(Role role) {
+    return pick(role, currentTheme());
+}
+
+} // namespace corvanta

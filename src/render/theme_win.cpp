@@ -1,0 +1,45 @@
+#include "render/theme.h"
+
+#include <windows.h>
+
+namespace corvanta {
+namespace {
+
+Theme g_theme;
+std::optional<bool> g_forcedContrast;
+
+constexpr int kSystemIndex[kSystemColorCount] = {
+    COLOR_WINDOW,  COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+    COLOR_BTNFACE, COLOR_BTNTEXT,    COLOR_GRAYTEXT};
+
+bool contrastOn() {
+    if (g_forcedContrast) {
+        return *g_forcedContrast;
+    }
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+} // namespace
+
+const Theme& currentTheme() {
+    return g_theme;
+}
+
+void reloadTheme() {
+    Theme theme;
+    theme.contrast = contrastOn();
+    // Read even when the flag did not flip: a switch between two contrast themes keeps it on.
+    for (std::size_t i = 0; i < kSystemColorCount; ++i) {
+        theme.system[i] = GetSysColor(kSystemIndex[i]);
+    }
+    g_theme = theme;
+}
+
+void forceContrastForTests(std::optional<bool> on) {
+    g_forcedContrast = on;
+}
+
+} // namespace corvanta
