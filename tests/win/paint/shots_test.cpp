@@ -8,59 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <utility>
-#include <vector>
 
 using namespace corvanta;
 using cvtest::Dib;
 
 namespace {
-
-template <typename T> void put(std::ofstream& out, T value) {
-    out.write(reinterpret_cast<const char*>(&value), sizeof(value));
-}
-
-bool saveBmp(const Dib& dib, const std::string& path) {
-    const int w = dib.width(), h = dib.height();
-    const std::uint32_t rowBytes = static_cast<std::uint32_t>(w) * 4;
-    const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(h);
-    std::ofstream out(path, std::ios::binary);
-    if (!out) {
-        return false;
-    }
-    out.write("BM", 2);
-    put<std::uint32_t>(out, 54 + imageBytes);
-    put<std::uint32_t>(out, 0);
-    put<std::uint32_t>(out, 54);
-    put<std::uint32_t>(out, 40);
-    put<std::int32_t>(out, w);
-    put<std::int32_t>(out, -h); // top-down
-    put<std::uint16_t>(out, 1);
-    put<std::uint16_t>(out, 32);
-    put<std::uint32_t>(out, 0);
-    put<std::uint32_t>(out, imageBytes);
-    put<std::int32_t>(out, 2835);
-    put<std::int32_t>(out, 2835);
-    put<std::uint32_t>(out, 0);
-    put<std::uint32_t>(out, 0);
-    std::vector<std::uint8_t> row(rowBytes);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const COLORREF c = dib.at(x, y);
-            row[x * 4 + 0] = GetBValue(c);
-            row[x * 4 + 1] = GetGValue(c);
-            row[x * 4 + 2] = GetRValue(c);
-            row[x * 4 + 3] = 0;
-        }
-        out.write(reinterpret_cast<const char*>(row.data()),
-                  static_cast<std::streamsize>(rowBytes));
-    }
-    return static_cast<bool>(out);
-}
 
 TEST(Shots, WritePictures) {
     const char* dir = std::getenv("CV_SHOT_DIR");
@@ -73,7 +28,7 @@ TEST(Shots, WritePictures) {
     auto shoot = [&](const std::string& name, int w, int h) {
         Dib dib(w, h);
         paintClient(dib.dc(), RECT{0, 0, w, h});
-        EXPECT_TRUE(saveBmp(dib, base + name + ".bmp")) << name;
+        EXPECT_TRUE(dib.save(base + name + ".bmp")) << name;
     };
 
     g_app.showLogin = true;
@@ -105,8 +60,8 @@ TEST(Shots, WritePictures) {
     for (auto [w, h] : {std::pair{1164, 701}, std::pair{1004, 601}, std::pair{1600, 900}}) {
         Dib dib(w, h);
         paintTrevacastStudioClient(dib.dc(), w, h);
-        EXPECT_TRUE(saveBmp(dib, base + "studio_window_" + std::to_string(w) + "x" +
-                                     std::to_string(h) + ".bmp"));
+        EXPECT_TRUE(dib.save(base + "studio_window_" + std::to_string(w) + "x" +
+                             std::to_string(h) + ".bmp"));
     }
     g_app.showLogin = true;
     g_app.screen = Screen::Community;

@@ -2,7 +2,17 @@
 
 #include "render/gdi.h"
 
+#include <fstream>
+#include <vector>
+
 namespace cvtest {
+namespace {
+
+template <typename T> void put(std::ofstream& out, T value) {
+    out.write(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+} // namespace
 
 Dib::Dib(int width, int height, COLORREF fillColor) : width_(width), height_(height) {
     void* bits = nullptr;
@@ -60,6 +70,44 @@ int Dib::differences(const Dib& other, const RECT& skip) const {
         }
     }
     return n;
+}
+
+bool Dib::save(const std::string& path) const {
+    const int w = width_, h = height_;
+    const std::uint32_t rowBytes = static_cast<std::uint32_t>(w) * 4;
+    const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(h);
+    std::ofstream out(path, std::ios::binary);
+    if (!out) {
+        return false;
+    }
+    out.write("BM", 2);
+    put<std::uint32_t>(out, 54 + imageBytes);
+    put<std::uint32_t>(out, 0);
+    put<std::uint32_t>(out, 54);
+    put<std::uint32_t>(out, 40);
+    put<std::int32_t>(out, w);
+    put<std::int32_t>(out, -h); // top-down
+    put<std::uint16_t>(out, 1);
+    put<std::uint16_t>(out, 32);
+    put<std::uint32_t>(out, 0);
+    put<std::uint32_t>(out, imageBytes);
+    put<std::int32_t>(out, 2835);
+    put<std::int32_t>(out, 2835);
+    put<std::uint32_t>(out, 0);
+    put<std::uint32_t>(out, 0);
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = at(x, y);
+            row[x * 4 + 0] = GetBValue(c);
+            row[x * 4 + 1] = GetGValue(c);
+            row[x * 4 + 2] = GetRValue(c);
+            row[x * 4 + 3] = 0;
+        }
+        out.write(reinterpret_cast<const char*>(row.data()),
+                  static_cast<std::streamsize>(rowBytes));
+    }
+    return static_cast<bool>(out);
 }
 
 void Dib::capture(HWND window) {

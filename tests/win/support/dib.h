@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace cvtest {
 
@@ -23,6 +24,8 @@ public:
     int count(COLORREF color, int left, int top, int right, int bottom) const;
     // Pixels that differ from a picture of the same size, outside `skip`.
     int differences(const Dib& other, const RECT& skip) const;
+    // Writes the picture as a 32-bit BMP file, for looking at it by eye.
+    bool save(const std::string& path) const;
     // Copies the window's client area, its child controls included, as it stands.
     void capture(HWND window);
 
