@@ -113,6 +113,8 @@ void work() noexcept {
 
 void enqueue(Job job) {
     Writer& w = writer();
+    // Counted once queued (or about to run here), so a job that never got in is never waited for.
+    const int clears = job.save ? 0 : 1;
     {
         std::lock_guard<std::mutex> hold(w.lock);
         if (!job.save) {
@@ -124,10 +126,10 @@ void enqueue(Job job) {
                     ++it;
                 }
             }
-            ++w.clearsPending;
         }
         if (w.running) {
             w.jobs.push_back(std::move(job));
+            w.clearsPending += clears;
             w.changed.notify_all();
             return;
         }
@@ -135,11 +137,13 @@ void enqueue(Job job) {
             std::thread(work).detach();
             w.running = true;
             w.jobs.push_back(std::move(job));
+            w.clearsPending += clears;
             w.changed.notify_all();
             return;
         } catch (...) {
             // No thread: write on this thread rather than not at all.
         }
+        w.clearsPending += clears;
     }
     perform(job);
 }
