@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The setup's whole life cycle under Wine: scripts/package builds and signs the project version
-# and a newer one with a certificate made here; on a Wine prefix made for this run alone, the
-# older installs silently, the installed program shows its window, the newer upgrades it in place,
-# the older then refuses, the entry's quiet uninstall removes everything, and it installs again.
+# and a newer one with a certificate made here, with their winget manifests; on a Wine prefix made
+# for this run alone, the older installs silently, the installed program shows its window, the
+# newer refuses to touch it while the program does not answer and upgrades it in place while it
+# runs, the older then refuses, the entry's quiet uninstall closes the running program and removes
+# everything, and it installs again.
 # The prefix is compared before and after: Wine runs everything as administrator, so only that
 # shows that nothing lands under HKLM or outside the user's profile. Needs an X display
 # (scripts/test runs it under Xvfb). Ends non-zero when a check fails.
@@ -11,7 +13,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 [ -n "${DISPLAY:-}" ] || die "lifecycle.sh needs an X display (scripts/test runs it under Xvfb)"
 CHECK_WINDOW="$BUILD_WIN/CorvantaWindowCheck.exe"
 [ -f "$CHECK_WINDOW" ] || die "missing $CHECK_WINDOW (scripts/build makes it)"
-ensure_packages python3:python3 openssl:openssl osslsigncode:osslsigncode
+ensure_packages python3:python3 openssl:openssl osslsigncode:osslsigncode \
+    /usr/lib/python3/dist-packages/yaml/__init__.py:python3-yaml \
+    /usr/lib/python3/dist-packages/jsonschema/__init__.py:python3-jsonschema
 STATE="python3 $ROOT/tests/installer/prefix.py"
 
 # Kept after a failure for a look, made anew on every run.
@@ -40,6 +44,13 @@ check() {
     shift
     if "$@"; then pass "$name"; else fail "$name"; fi
 }
+# Wine's processes end, and its server writes the registry files. Bounded: a program that a setup
+# failed to close would keep it waiting.
+settle() { timeout 120 wineserver -w || fatal "Wine's processes still run after 120 s"; }
+
+# How long the setup gives a running program to end.
+bound="$(sed -n 's/^!define CLOSE_SECONDS \([0-9][0-9]*\)$/\1/p' "$ROOT/installer/setup.nsi")"
+[ -n "$bound" ] || { fail "installer/setup.nsi names its CLOSE_SECONDS"; bound=60; }
 
 # --- Build and sign two versions ------------------------------------------------------------
 old="$(sed -n 's/^project(CorvantaNativeWin VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
@@ -85,6 +96,18 @@ check "the exe of the project version says $old" \
 # Wine runs everything as administrator, so the request for no elevation is read from the file.
 check "the setup asks for no elevation (manifest: asInvoker)" \
     grep -qa 'requestedExecutionLevel level="asInvoker"' "$OLD_SETUP"
+for v in "$old" "$new"; do
+    $STATE winget "$work/dist/winget/$v" "$ROOT/installer/winget-schemas" >"$work/winget-$v.txt" ||
+        fail "the $v winget manifests are valid against the schemas and name one package version"
+done
+winget_says() { grep -qx "$2" "$work/winget-$1.txt"; }
+for v in "$old" "$new"; do
+    sha="$(sha256sum "$work/dist/CorvantaNativeWin-$v-win64-setup.exe" | cut -d' ' -f1 | tr a-f A-F)"
+    check "the $v installer manifest carries the hash of the $v setup" winget_says "$v" "sha256 $sha"
+    check "the $v manifests are of version $v" winget_says "$v" "version $v"
+    check "the $v manifest's ProductCode is the uninstall key's name" \
+        winget_says "$v" "product-code CorvantaNativeWin"
+done
 
 # --- A fresh prefix, away from the real home folder -----------------------------------------
 export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
@@ -150,6 +173,40 @@ SHORTCUT_RE="$(re "${SHORTCUT#"$DRIVE_C"/}")"
 TEMP_RE="$(re "${TEMP_DIR#"$DRIVE_C"/}")"
 ENTRY_RE="$(re 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CorvantaNativeWin')"
 
+# Starts the installed exe as a user would and waits for its window; program is the pid of its
+# Wine process. True when the window belongs to the installed exe.
+start_program() {
+    wine "$EXE_W" </dev/null >/dev/null 2>&1 &
+    program=$!
+    local owner
+    owner="$(timeout -k 5 60 wine "$CHECK_WINDOW" --keep </dev/null 2>>"$work/window.err" | tr -d '\r')" || true
+    test "${owner,,}" = "${EXE_W,,}"
+}
+# Until its exit status is collected, an ended process stays as a zombie.
+program_runs() {
+    local state
+    state="$(sed 's/.*) //' "/proc/$program/stat" 2>/dev/null | cut -c1)"
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+# Waits up to SECONDS for the program to end; program_code is its exit code, or "running" when it
+# had not ended (it is killed then, so that the run goes on).
+await_program() {
+    local tenths=$(($1 * 10))
+    while program_runs && [ $tenths -gt 0 ]; do
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    if program_runs; then
+        program_code=running
+        kill -CONT "$program" 2>/dev/null || true
+        kill -KILL "$program" 2>/dev/null || true
+        wait "$program" 2>/dev/null || true
+    else
+        program_code=0
+        wait "$program" || program_code=$?
+    fi
+}
+
 # --- Install the older version silently ------------------------------------------------------
 code=0
 wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
@@ -173,7 +230,7 @@ check "Publisher" test "$(value Publisher)" = "Corvanta"
 check "DisplayIcon is the exe" test "$(value DisplayIcon)" = "$EXE_W"
 check "InstallLocation" test "$(value InstallLocation)" = "$INSTDIR_W"
 check "UninstallString" test "$(value UninstallString)" = "\"$UNINSTALLER_W\""
-check "QuietUninstallString" test "$(value QuietUninstallString)" = "\"$UNINSTALLER_W\" /S"
+check "QuietUninstallString" test "$(value QuietUninstallString)" = "\"$UNINSTALLER_W\" /S _?=$INSTDIR_W"
 check "NoModify" test "$(value NoModify)" = 0x1
 check "NoRepair" test "$(value NoRepair)" = 0x1
 size_kb=$(($(value EstimatedSize)))
@@ -199,10 +256,34 @@ check "closed with WM_CLOSE, the program ends with exit code 0 (got $code)" test
 mkdir -p "$(dirname "$SESSION")"
 head -c 230 /dev/urandom >"$SESSION"
 
-# --- Upgrade ---------------------------------------------------------------------------------
+# --- A program that does not answer: the setup changes nothing ------------------------------
+settle
+$STATE snapshot "$WINEPREFIX" "$work/running.json"
+start_program || fatal "the installed $old shows its window"
+kill -STOP "$program"
+started=$SECONDS
+in_use_code=0
+timeout -k 5 $((bound + 60)) wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 || in_use_code=$?
+took=$((SECONDS - started))
+kill -CONT "$program"
+check "with the program stopped, the $new setup exits non-zero (got $in_use_code)" \
+    test $in_use_code -ne 0 -a $in_use_code -ne 124
+check "it gives up within the bound of $bound s (took $took s)" test $took -le $((bound + 15))
+# Its WM_CLOSE waited in the queue: once resumed, the program closes.
+await_program 20
+settle
+stray="$(changed_besides running "^file [-+~] $TEMP_RE/")"
+check "the folder and the entry are as they were${stray:+: $stray}" test -z "$stray"
+check "DisplayVersion stays $old" test "$(value DisplayVersion)" = "$old"
+
+# --- Upgrade while the program runs ----------------------------------------------------------
+start_program || fatal "the installed $old shows its window again"
 code=0
 wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
-wineserver -w
+await_program 30
+settle
+check "the $new setup ends the running program, which exits with 0 (got $program_code)" \
+    test "$program_code" = 0
 check "the $new setup upgrades with /S (exit code $code)" test $code -eq 0
 check "still one uninstall entry" test "$(entries)" = 1
 check "DisplayVersion is $new" test "$(value DisplayVersion)" = "$new"
@@ -223,27 +304,33 @@ head -c 230 /dev/urandom >"$SESSION"
 
 # --- Downgrade refused -----------------------------------------------------------------------
 $STATE snapshot "$WINEPREFIX" "$work/upgraded.json"
-code=0
-wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
-wineserver -w
-check "the $old setup over $new exits non-zero (got $code)" test $code -ne 0
+downgrade_code=0
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || downgrade_code=$?
+settle
+check "the $old setup over $new exits non-zero (got $downgrade_code)" test $downgrade_code -ne 0
 check "DisplayVersion stays $new" test "$(value DisplayVersion)" = "$new"
 stray="$(changed_besides upgraded "^file [-+~] $TEMP_RE/")"
 check "the refused downgrade changed nothing${stray:+: $stray}" test -z "$stray"
 
-# --- Uninstall with the entry's quiet command ------------------------------------------------
+# --- Uninstall with the entry's quiet command, the program running -------------------------
 quiet="$(value QuietUninstallString)"
 uninstaller="$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$quiet")"
 arguments="${quiet#\""$uninstaller"\"}"
 [ -n "$uninstaller" ] || fatal "QuietUninstallString names a quoted program ($quiet)"
+start_program || fatal "the installed $new shows its window"
+code=0
 # shellcheck disable=SC2086 # the entry's arguments, split as Windows would
-wine "$uninstaller" $arguments </dev/null >/dev/null 2>&1 || fail "the quiet uninstall starts"
-# The uninstaller goes on from a copy in %TEMP%.
-wineserver -w
+wine "$uninstaller" $arguments </dev/null >/dev/null 2>&1 || code=$?
+await_program 30
+# A copy of the uninstaller removes it from %TEMP% once it has ended.
+settle
+check "the quiet uninstall exits 0 (got $code)" test $code -eq 0
+check "it ends the running program, which exits with 0 (got $program_code)" test "$program_code" = 0
 check "the install folder is gone" test ! -e "$INSTDIR"
 check "the shortcut is gone" test ! -e "$SHORTCUT"
 check "the uninstall entry is gone" test "$(entries)" = 0
-check "the session file and its folder are gone" test ! -e "$(dirname "$SESSION")"
+check "the session file and its folder are gone, after the program has ended" \
+    test ! -e "$(dirname "$SESSION")"
 check "the other program's file is untouched" test "$(cat "$OTHER" 2>/dev/null)" = "theme=dark"
 # Left behind: the shared Programs folder and Uninstall key, and the uninstaller's copy in %TEMP%.
 # NSIS asks Windows to delete that copy at the next boot; Windows lets only administrators do so,
@@ -262,6 +349,9 @@ while IFS= read -r path; do
     esac
 done < <($STATE pending-renames "$work/now.json")
 check "the only file left for the next boot to delete is in %TEMP%${others:+:$others}" test -z "$others"
+
+maps_codes() { winget_says "$new" "return $downgrade_code downgrade" && winget_says "$new" "return $in_use_code packageInUse"; }
+check "the manifest maps the setup's exit codes: $downgrade_code downgrade, $in_use_code in use" maps_codes
 
 # --- Install again; the uninstall leaves what is not its own ---------------------------------
 code=0

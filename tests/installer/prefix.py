@@ -6,6 +6,8 @@
   prefix.py lnk-target FILE.lnk      the local path a shortcut points at
   prefix.py pending-renames SNAPSHOT the files that Windows is to move or delete at the next boot
   prefix.py pe-version FILE.exe      the ProductVersion string of a program's version resource
+  prefix.py winget DIR SCHEMAS       checks the manifests in DIR against the schemas in SCHEMAS and
+                                     prints what the test compares: one "key value" a line
 
 Read the registry only after "wineserver -w": the server writes the .reg files when it ends.
 """
@@ -164,9 +166,47 @@ def pe_version(path):
         at += 2
     print(utf16z(data, at))
 
+def winget(folder, schemas):
+    """Exits non-zero unless every manifest is valid and all name one package version."""
+    import jsonschema
+    import yaml
+
+    kinds = {}
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            manifest = yaml.safe_load(f)
+        kind = manifest.get("ManifestType")
+        version = manifest.get("ManifestVersion")
+        path = os.path.join(schemas, version, f"manifest.{kind}.{version}.json")
+        if not os.path.exists(path):
+            sys.exit(f"{name}: no schema for {kind} {version}")
+        with open(path, encoding="utf-8") as f:
+            schema = json.load(f)
+        errors = list(jsonschema.Draft7Validator(schema).iter_errors(manifest))
+        for error in errors:
+            print(f"{name}: {'/'.join(map(str, error.absolute_path))}: {error.message}", file=sys.stderr)
+        if errors:
+            sys.exit(1)
+        kinds.setdefault(kind, []).append(manifest)
+    for kind in ("version", "installer", "defaultLocale"):
+        if len(kinds.get(kind, [])) != 1:
+            sys.exit(f"{folder}: not exactly one {kind} manifest")
+    ids = {(m["PackageIdentifier"], m["PackageVersion"]) for ms in kinds.values() for m in ms}
+    if len(ids) != 1:
+        sys.exit(f"{folder}: the manifests name different packages: {sorted(ids)}")
+    installer = kinds["installer"][0]
+    print("version", kinds["version"][0]["PackageVersion"])
+    print("product-code", installer.get("ProductCode"))
+    for entry in installer["Installers"]:
+        print("sha256", entry["InstallerSha256"].upper())
+    for entry in installer.get("ExpectedReturnCodes") or []:
+        print("return", entry["InstallerReturnCode"], entry["ReturnResponse"])
+
+
 def main(argv):
     commands = {"snapshot": (snapshot, 2), "changes": (changes, 2), "lnk-target": (lnk_target, 1),
-                "pe-version": (pe_version, 1), "pending-renames": (pending_renames, 1)}
+                "pe-version": (pe_version, 1), "pending-renames": (pending_renames, 1),
+                "winget": (winget, 2)}
     if len(argv) < 2 or argv[1] not in commands or len(argv) - 2 != commands[argv[1]][1]:
         sys.exit(__doc__)
     command, _ = commands[argv[1]]

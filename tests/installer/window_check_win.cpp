@@ -1,8 +1,9 @@
 // Waits for the program's main window, prints the path of the exe that owns it and closes it
 // with WM_CLOSE, as a user closing the window would. For the setup's life-cycle test, which has
 // to prove that the installed exe (not some other copy) starts and shows its window.
-// CorvantaWindowCheck.exe [SECONDS]: waits SECONDS (30) for the window to appear.
-// Exit codes: 0 closed, 2 no window within the time, 3 the window did not close, 4 usage.
+// CorvantaWindowCheck.exe [--keep] [SECONDS]: waits SECONDS (30) for the window to appear;
+// --keep leaves it open (for a setup to close).
+// Exit codes: 0 closed (or kept), 2 no window within the time, 3 the window did not close, 4 usage.
 #include <windows.h>
 
 #include <cstdio>
@@ -33,16 +34,21 @@ HWND findShown() {
 
 int wmain(int argc, wchar_t** argv) {
     DWORD appearMs = 30000;
-    if (argc == 2) {
+    bool keep = false;
+    int arg = 1;
+    if (arg < argc && lstrcmpW(argv[arg], L"--keep") == 0) {
+        keep = true;
+        ++arg;
+    }
+    bool usable = argc - arg <= 1;
+    if (usable && arg < argc) {
         wchar_t* end = nullptr;
-        const unsigned long seconds = std::wcstoul(argv[1], &end, 10);
-        if (*argv[1] == L'\0' || *end != L'\0' || seconds > 600) {
-            argc = 0;
-        }
+        const unsigned long seconds = std::wcstoul(argv[arg], &end, 10);
+        usable = *argv[arg] != L'\0' && *end == L'\0' && seconds <= 600;
         appearMs = static_cast<DWORD>(seconds * 1000);
     }
-    if (argc > 2 || argc == 0) {
-        std::fprintf(stderr, "usage: CorvantaWindowCheck.exe [SECONDS]\n");
+    if (!usable) {
+        std::fprintf(stderr, "usage: CorvantaWindowCheck.exe [--keep] [SECONDS]\n");
         return 4;
     }
     HWND window = nullptr;
@@ -66,6 +72,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::printf("%ls\n", image);
     std::fflush(stdout);
+    if (keep) {
+        return 0;
+    }
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     for (const DWORD start = GetTickCount(); IsWindow(window); Sleep(100)) {
