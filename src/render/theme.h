@@ -3,6 +3,8 @@
 #pragma once
 #include "render/roles.h"
 
+#include <windows.h>
+
 #include <optional>
 
 namespace corvanta {
@@ -10,6 +12,10 @@ namespace corvanta {
 const Theme& currentTheme();
 // Reads again whether a contrast theme is on and, if so, its colours.
 void reloadTheme();
+// For a window procedure: reads the theme again when the message says that it or the system
+// colours changed (a theme turned on or off, another one chosen); true then, and the window is to
+// be repainted.
+bool reloadThemeOn(UINT msg, WPARAM wParam);
 // Tests: as if Windows reported a contrast theme on or off (Wine reports none); nullopt asks
 // Windows again. Takes effect at the next reloadTheme.
 void forceContrastForTests(std::optional<bool> on);

@@ -38,6 +38,15 @@ void reloadTheme() {
     g_theme = theme;
 }
 
+bool reloadThemeOn(UINT msg, WPARAM wParam) {
+    const bool changed = msg == WM_SYSCOLORCHANGE || msg == WM_THEMECHANGED ||
+                         (msg == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST);
+    if (changed) {
+        reloadTheme();
+    }
+    return changed;
+}
+
 void forceContrastForTests(std::optional<bool> on) {
     g_forcedContrast = on;
 }

@@ -75,13 +75,6 @@ bool dispatchCommand(HWND hwnd, int id) {
     }
 }
 
-// A contrast theme turned on or off, another one chosen, or the system colours changed: both
-// windows are painted anew in the colours now in force.
-void followTheme(HWND hwnd) {
-    reloadTheme();
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-}
-
 void deleteIfSet(HGDIOBJ object) {
     if (object != nullptr) {
         DeleteObject(object);
@@ -151,12 +144,14 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(fieldBrush());
     }
     case WM_SETTINGCHANGE:
-        if (wParam == SPI_SETHIGHCONTRAST) {
-            followTheme(hwnd);
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        if (reloadThemeOn(msg, wParam)) {
+            // Painted anew in the colours now in force, the controls and the frame with it.
+            RedrawWindow(hwnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
         }
         break;
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED: followTheme(hwnd); break;
     case WM_CV_HTTP_DONE: handleHttpDone(lParam); return 0;
     case WM_CV_LIVEKIT_DONE: handleLiveKitDone(lParam); return 0;
     case WM_CV_SESSION_DONE: handleSessionDone(); return 0;

@@ -168,9 +168,8 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
-        // The theme is read once for both windows; this one may hear of a change first.
-        if (msg != WM_SETTINGCHANGE || wParam == SPI_SETHIGHCONTRAST) {
-            reloadTheme();
+        // The theme is one for both windows; this one may hear of a change first.
+        if (reloadThemeOn(msg, wParam)) {
             InvalidateRect(hwnd, nullptr, FALSE);
         }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
