@@ -11,7 +11,7 @@ void doCommunityLoad();
 void doCommunityTitle();
 void doCommunityClanCreate();
 void doCommunityClanJoin();
-// WM_CV_HTTP_DONE: takes ownership of the posted record and applies it.
+// WM_CV_HTTP_DONE: applies the record the message names, if this thread handed it out.
 void handleHttpDone(LPARAM record);
 
 } // namespace corvanta

@@ -106,9 +106,9 @@ void doLogout() {
 }
 
 void handleHttpDone(LPARAM lParam) {
-    const std::unique_ptr<HttpCompletion> record(reinterpret_cast<HttpCompletion*>(lParam));
+    const std::shared_ptr<HttpCompletion> record = claimHttpCompletion(lParam);
     if (!record) {
-        return;
+        return; // not a record handed out here, or one already taken
     }
     HttpResult& result = record->result;
     if (result.isLogin ? record->sequence != g_pendingLogin : record->session != currentSession()) {

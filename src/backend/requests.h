@@ -1,22 +1,26 @@
 // Requests on detached worker threads; results come back to the GUI thread as WM_CV_HTTP_DONE.
 #pragma once
+#include "backend/handover.h"
 #include "backend/http.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace corvanta {
 
-// The heap record posted with WM_CV_HTTP_DONE. Records still alive are counted, so tests can
-// prove that undelivered ones are freed.
+// The heap record whose address WM_CV_HTTP_DONE names. Records still alive are counted, so tests
+// can prove that undelivered ones are freed.
 struct HttpCompletion {
     HttpResult result;
     std::uint64_t sequence = 0; // the number runHttpAsync gave the request
     std::uint64_t session = 0;  // the sign-in session the request was started in
+    std::atomic<bool> handedOver{false};
     HttpCompletion();
     ~HttpCompletion();
     HttpCompletion(const HttpCompletion&) = delete;
@@ -24,9 +28,15 @@ struct HttpCompletion {
 };
 long liveHttpCompletions();
 
-// Posts a heap record to the window; a worker waits while the window's queue is full.
-// False when it could not be posted: the caller still owns the record.
-bool postRecord(HWND target, unsigned message, void* record);
+// Posts the address of a finished record to the window; a worker waits while the window's queue
+// is full. False when it could not be posted.
+bool postRecord(HWND target, unsigned message, const void* record);
+
+// WM_CV_HTTP_DONE: the record the message names, if it is one this thread handed out and its
+// worker has finished; null for any other value.
+std::shared_ptr<HttpCompletion> claimHttpCompletion(LPARAM value);
+// The main window is gone: records still out are freed once their workers let go.
+void dropIssuedHttpCompletions();
 
 // Starts work on a detached thread; throws std::system_error when no thread can be started.
 using WorkerStarter = void (*)(std::function<void()> work);

@@ -26,11 +26,14 @@ void startDetachedThread(std::function<void()> work) {
     std::thread(std::move(work)).detach();
 }
 
-// Hands a record to the main window; frees it when the window is gone.
-void post(HWND target, std::unique_ptr<HttpCompletion> record) {
-    if (postRecord(target, WM_CV_HTTP_DONE, record.get())) {
-        record.release();
-    }
+// Only the GUI thread touches it.
+Handover<HttpCompletion> g_issued;
+
+// Hands a finished record to the main window. Not posted (the window is gone), it is freed with
+// the last reference.
+void post(HWND target, std::shared_ptr<HttpCompletion> record) {
+    Handover<HttpCompletion>::finish(*record);
+    postRecord(target, WM_CV_HTTP_DONE, record.get());
 }
 
 struct WorkerInput {
@@ -40,7 +43,7 @@ struct WorkerInput {
     std::string body;
     std::string token;
     // Made before the thread starts, so the worker always has something to deliver.
-    std::unique_ptr<HttpCompletion> record;
+    std::shared_ptr<HttpCompletion> record;
 };
 
 void runWorker(WorkerInput& input) noexcept {
@@ -82,7 +85,7 @@ long liveHttpCompletions() {
     return g_liveCompletions.load();
 }
 
-bool postRecord(HWND target, unsigned message, void* record) {
+bool postRecord(HWND target, unsigned message, const void* record) {
     // A null window would post to the calling thread's own queue, where nobody frees it.
     if (target == nullptr) {
         return false;
@@ -98,6 +101,14 @@ bool postRecord(HWND target, unsigned message, void* record) {
         Sleep(10);
     }
     return true;
+}
+
+std::shared_ptr<HttpCompletion> claimHttpCompletion(LPARAM value) {
+    return g_issued.claim(static_cast<std::uintptr_t>(value));
+}
+
+void dropIssuedHttpCompletions() {
+    g_issued.clear();
 }
 
 void startWorker(std::function<void()> work) {
@@ -160,20 +171,25 @@ std::uint64_t runHttpAsync(const std::wstring& label, const std::wstring& method
     input->method = method;
     input->body = body;
     input->token = withAuth ? g_app.token : std::string();
-    input->record = std::make_unique<HttpCompletion>();
-    HttpCompletion& record = *input->record;
-    record.sequence = ++g_nextSequence;
-    record.session = g_session;
-    record.result.isLogin = isLoginRequest(method, path);
-    record.result.request = method + L" " + input->url;
-    const std::uint64_t sequence = record.sequence;
+    input->record = std::make_shared<HttpCompletion>();
+    const std::shared_ptr<HttpCompletion> record = input->record;
+    record->sequence = ++g_nextSequence;
+    record->session = g_session;
+    record->result.isLogin = isLoginRequest(method, path);
+    record->result.request = method + L" " + input->url;
+    const std::uint64_t sequence = record->sequence;
     try {
         startWorker([input] { runWorker(*input); });
     } catch (...) {
         // No thread: report it as an ordinary failed exchange through the normal completion.
-        record.result.error = "Request konnte nicht gestartet werden.";
+        record->result.error = "Request konnte nicht gestartet werden.";
         post(g_app.hwnd, std::move(input->record));
     }
+    // Without a window nobody would claim it: the worker is then its only owner.
+    if (g_app.hwnd != nullptr) {
+        g_issued.issue(record);
+    }
+    return sequence;
     return sequence;
 }
 

@@ -20,6 +20,8 @@ std::atomic<bool> g_liveKitProbeRunning{false};
 namespace {
 
 std::atomic<long> g_liveResults{0};
+// Only the GUI thread touches it.
+Handover<LiveKitUiResult> g_issued;
 
 const wchar_t* yesNo(bool value) {
     return value ? L"ja" : L"nein";
@@ -31,7 +33,7 @@ struct ProbeInput {
     std::wstring path;
     std::string token;
     std::string room;
-    std::uint64_t session = 0;
+    std::shared_ptr<LiveKitUiResult> result; // made before the thread starts
 };
 
 std::wstring probeReport(const ProbeInput& input) {
@@ -72,23 +74,25 @@ std::wstring probeReport(const ProbeInput& input) {
     return out;
 }
 
-// Releases the flag, then hands the report to the main window (freed here when that fails).
-void finish(HWND target, std::unique_ptr<LiveKitUiResult> result) {
+// Releases the flag, then hands the report to the main window (freed with the last reference
+// when that fails).
+void finish(HWND target, std::shared_ptr<LiveKitUiResult> result) {
     g_liveKitProbeRunning.store(false);
-    if (postRecord(target, WM_CV_LIVEKIT_DONE, result.get())) {
-        result.release();
-    }
+    Handover<LiveKitUiResult>::finish(*result);
+    postRecord(target, WM_CV_LIVEKIT_DONE, result.get());
 }
 
-void runProbeWorker(const ProbeInput& input) noexcept {
+void runProbeWorker(ProbeInput& input) noexcept {
     try {
-        auto result = std::make_unique<LiveKitUiResult>();
-        result->session = input.session;
-        result->text = probeReport(input);
-        finish(input.target, std::move(result));
+        input.result->text = probeReport(input);
     } catch (...) {
-        g_liveKitProbeRunning.store(false);
+        // Out of memory: still deliver, so the status line does not stay at "wird geholt".
+        try {
+            input.result->text = L"Fehler: Probe konnte nicht abgeschlossen werden.";
+        } catch (...) {
+        }
     }
+    finish(input.target, std::move(input.result));
 }
 
 // Everything of a probe start up to the worker; `path` is set as soon as it is known.
@@ -118,8 +122,16 @@ void startProbe(std::wstring& path) {
               L"Kein WebView, kein Browser, kein app.html.");
     InvalidateRect(g_app.hwnd, nullptr, TRUE);
 
-    ProbeInput input{g_app.hwnd, backendOrigin() + path, path, g_app.token, room, currentSession()};
-    startWorker([input = std::move(input)] { runProbeWorker(input); });
+    auto input = std::make_shared<ProbeInput>(ProbeInput{g_app.hwnd, backendOrigin() + path, path,
+                                                         g_app.token, room, nullptr});
+    input->result = std::make_shared<LiveKitUiResult>();
+    input->result->session = currentSession();
+    const std::shared_ptr<LiveKitUiResult> result = input->result;
+    startWorker([input] { runProbeWorker(*input); });
+    // Without a window nobody would claim it: the worker is then its only owner.
+    if (g_app.hwnd != nullptr) {
+        g_issued.issue(result);
+    }
 }
 
 } // namespace
@@ -156,10 +168,15 @@ void runLiveKitProbeAsync() {
     }
 }
 
+void dropIssuedLiveKitResults() {
+    g_issued.clear();
+}
+
 void handleLiveKitDone(LPARAM lParam) {
-    const std::unique_ptr<LiveKitUiResult> result(reinterpret_cast<LiveKitUiResult*>(lParam));
+    const std::shared_ptr<LiveKitUiResult> result =
+        g_issued.claim(static_cast<std::uintptr_t>(lParam));
     if (!result || result->session != currentSession()) {
-        return; // started before a logout: meant for the previous user
+        return; // not handed out here, or started before a logout: meant for the previous user
     }
     g_app.statusText = L"LiveKit Probe abgeschlossen.";
     setOutput(result->text);

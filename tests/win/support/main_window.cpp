@@ -31,15 +31,11 @@ MainWindow::~MainWindow() {
     if (IsWindow(hwnd_)) {
         DestroyWindow(hwnd_);
     }
-    // Drop the quit message and anything else addressed to the dead window. Answers that were
-    // posted before it died reach no procedure: free them, or the next test counts them.
+    // Drop the quit message and anything else addressed to the dead window (the answers posted
+    // before it died were freed with it).
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.hwnd == hwnd_ && msg.message == corvanta::WM_CV_HTTP_DONE) {
-            delete reinterpret_cast<corvanta::HttpCompletion*>(msg.lParam);
-        } else if (msg.hwnd == hwnd_ && msg.message == corvanta::WM_CV_LIVEKIT_DONE) {
-            delete reinterpret_cast<corvanta::LiveKitUiResult*>(msg.lParam);
-        } else if (msg.message != WM_QUIT) {
+        if (msg.message != WM_QUIT) {
             DispatchMessageW(&msg);
         }
     }
