@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include <atomic>
+#include <iterator>
 #include <new>
 
 namespace corvanta {
@@ -29,9 +30,16 @@ HRESULT giveString(const wchar_t* text, BSTR* out) {
 
 // IAccessible's type information, from the type library inside oleacc.dll. The standard
 // object's own IDispatch would answer for the standard object (and is a stub under Wine).
+// By its full path: a bare name is searched for, the program's folder first.
 HRESULT accessibleTypeInfo(ITypeInfo** info) noexcept {
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH - 12);
+    if (length == 0 || length >= MAX_PATH - 12) {
+        return E_FAIL;
+    }
+    lstrcatW(path, L"\\oleacc.dll");
     ITypeLib* library = nullptr;
-    HRESULT hr = LoadTypeLib(L"oleacc.dll", &library);
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
     if (FAILED(hr)) {
         return hr;
     }
@@ -303,15 +311,18 @@ LRESULT answerForClient(HWND control, int id, WPARAM flags) noexcept {
     return reference > 0 ? reference : 0;
 }
 
-// The control's own procedure, kept in its user data (BUTTON and EDIT leave it to the program).
-// Not SetWindowSubclass: under Wine its property look-up on every message made a full repaint
-// of the login card 3 ms slower.
-WNDPROC originalProc(HWND control) {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_USERDATA));
-}
+// The procedures of the two control classes, read once from the first control of each. Kept in
+// the program's own memory: a window's user data can be written by any program on the desktop,
+// and a procedure read back from there would call wherever it points.
+struct Original {
+    const wchar_t* className;
+    WNDPROC proc;
+};
+Original g_originals[] = {{L"Button", nullptr}, {L"Edit", nullptr}};
 
+template <std::size_t kClass>
 LRESULT CALLBACK accessibleProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    const WNDPROC original = originalProc(control);
+    const WNDPROC original = g_originals[kClass].proc;
     // The object id is a 32-bit value; on 64-bit Windows lParam may carry it sign-extended.
     if (msg == WM_GETOBJECT && static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
         if (const LRESULT reference = answerForClient(control, GetDlgCtrlID(control), wParam)) {
@@ -323,15 +334,32 @@ LRESULT CALLBACK accessibleProc(HWND control, UINT msg, WPARAM wParam, LPARAM lP
     return CallWindowProcW(original, control, msg, wParam, lParam);
 }
 
+constexpr WNDPROC kAccessibleProcs[] = {accessibleProc<0>, accessibleProc<1>};
+
 } // namespace
 
 void makeAccessible(HWND control, int id) {
-    if (control == nullptr || GetDlgCtrlID(control) != id || originalProc(control) != nullptr) {
+    if (control == nullptr || GetDlgCtrlID(control) != id) {
         return;
     }
-    const LONG_PTR original = GetWindowLongPtrW(control, GWLP_WNDPROC);
-    SetWindowLongPtrW(control, GWLP_USERDATA, original);
-    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&accessibleProc));
+    wchar_t name[16] = {};
+    GetClassNameW(control, name, 16);
+    const auto proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC));
+    for (std::size_t i = 0; i < std::size(g_originals); ++i) {
+        Original& original = g_originals[i];
+        if (lstrcmpiW(name, original.className) != 0) {
+            continue;
+        }
+        if (original.proc == nullptr) {
+            original.proc = proc;
+        }
+        // Only a control that still has its class's own procedure (not one made accessible
+        // already): any other would be called with the wrong one.
+        if (proc == original.proc) {
+            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kAccessibleProcs[i]));
+        }
+        return;
+    }
 }
 
 void announceSelectionChange(Screen screenBefore, Screen startBefore) {
