@@ -2,6 +2,7 @@
 
 #include "actions/actions.h"
 #include "actions/session_writer.h"
+#include "backend/requests.h"
 #include "media/probe.h"
 #include "render/buttons.h"
 #include "render/paint.h"
@@ -11,6 +12,7 @@
 #include "shell/geometry.h"
 #include "shell/ids.h"
 #include "shell/layout.h"
+#include "shell/message_pointer.h"
 #include "shell/window_dpi.h"
 #include "shell/work_area.h"
 #include "studio/studio.h"
@@ -91,6 +93,9 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         KillTimer(hwnd, ID_TIMER_LOGO);
+        // Answers still on their way would reach no procedure now.
+        dropIssuedHttpCompletions();
+        dropIssuedLiveKitResults();
         // Pending session writes are waited for once the loop has ended: by then no window of
         // the program is left on screen, or in anyone's way.
         deleteIfSet(g_app.fontBody);
@@ -109,19 +114,26 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: paint(hwnd); return 0;
     // Every paint covers the whole invalid area, so erasing first would only flicker.
     case WM_ERASEBKGND: return 1;
-    case WM_GETMINMAXINFO: {
-        limitMinTrackSize(hwnd, reinterpret_cast<MINMAXINFO*>(lParam), kMinWindowWidth,
+    case WM_GETMINMAXINFO:
+        limitMinTrackSize(hwnd, structFromSystem<MINMAXINFO>(lParam), kMinWindowWidth,
                           kMinWindowHeight);
         return 0;
-    }
     case WM_DPICHANGED:
-        // Moved to a monitor of another scale.
+        // Moved to a monitor of another scale. Fonts and layout follow the window's real DPI, so
+        // a message from another program changes nothing.
         remakeFontsForDpi(hwnd);
-        takeSuggestedRect(hwnd, lParam);
+        takeSuggestedRect(hwnd, structFromSystem<const RECT>(lParam));
         layout(hwnd);
         invalidateWithControls(hwnd);
         return 0;
-    case WM_DRAWITEM: drawOwnerButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+    case WM_DRAWITEM:
+        // Only for a button of this window, asked by the button itself.
+        if (const auto* item = structFromSystem<const DRAWITEMSTRUCT>(lParam);
+            item != nullptr && item->hwndItem != nullptr &&
+            item->hwndItem == controlForId(static_cast<int>(item->CtlID))) {
+            drawOwnerButton(item);
+        }
+        return TRUE;
     case WM_COMMAND:
         if (dispatchCommand(hwnd, LOWORD(wParam))) {
             return 0;

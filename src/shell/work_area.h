@@ -9,9 +9,9 @@ namespace corvanta {
 void openInWorkArea(HWND window, int width, int height);
 // WM_GETMINMAXINFO: the minimum tracking size (96-DPI units, scaled to the window's DPI), but
 // never more than the work area of the window's monitor: a larger one would keep the bottom or
-// right edge out of reach.
+// right edge out of reach. Null: nothing to set.
 void limitMinTrackSize(HWND window, MINMAXINFO* info, int width, int height);
-// WM_DPICHANGED: the rectangle Windows suggests for the new DPI.
-void takeSuggestedRect(HWND window, LPARAM suggested);
+// WM_DPICHANGED: the rectangle Windows suggests for the new DPI; null keeps the window as it is.
+void takeSuggestedRect(HWND window, const RECT* suggested);
 
 } // namespace corvanta

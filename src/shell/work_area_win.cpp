@@ -40,6 +40,9 @@ void openInWorkArea(HWND window, int width, int height) {
 }
 
 void limitMinTrackSize(HWND window, MINMAXINFO* info, int width, int height) {
+    if (info == nullptr) {
+        return;
+    }
     const int dpi = windowDpi(window);
     width = toDevice(width, dpi);
     height = toDevice(height, dpi);
@@ -52,8 +55,7 @@ void limitMinTrackSize(HWND window, MINMAXINFO* info, int width, int height) {
     info->ptMinTrackSize.y = height;
 }
 
-void takeSuggestedRect(HWND window, LPARAM suggested) {
-    const auto* r = reinterpret_cast<const RECT*>(suggested);
+void takeSuggestedRect(HWND window, const RECT* r) {
     if (r != nullptr) {
         SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);

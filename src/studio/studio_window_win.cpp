@@ -8,6 +8,7 @@
 #include "render/theme.h"
 #include "shell/app_state.h"
 #include "shell/geometry.h"
+#include "shell/message_pointer.h"
 #include "shell/window_dpi.h"
 #include "shell/work_area.h"
 
@@ -156,7 +157,7 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // Moved to a monitor of another scale.
         deleteShellFonts(g_studioFonts);
         g_studioFonts = makeShellFonts(windowDpi(hwnd));
-        takeSuggestedRect(hwnd, lParam);
+        takeSuggestedRect(hwnd, structFromSystem<const RECT>(lParam));
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_PAINT:
@@ -178,7 +179,7 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowWindow(hwnd, SW_HIDE);
         return 0;
     case WM_GETMINMAXINFO: {
-        limitMinTrackSize(hwnd, reinterpret_cast<MINMAXINFO*>(lParam), kMinTrackWidth,
+        limitMinTrackSize(hwnd, structFromSystem<MINMAXINFO>(lParam), kMinTrackWidth,
                           kMinTrackHeight);
         return 0;
     }
