@@ -194,28 +194,6 @@ bool sawEvent(DWORD kind, HWND hwnd, const wchar_t* description = nullptr) {
     return false;
 }
 
-// The program's APPDATA while it runs: the sign-in stores its session there.
-class AppDataFolder {
-  public:
-    AppDataFolder() {
-        wchar_t base[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, base);
-        path_ = std::wstring(base) + L"cv-a11y-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ~AppDataFolder() {
-        DeleteFileW((path_ + L"\\CorvantaNativeWin\\session.dpapi").c_str());
-        RemoveDirectoryW((path_ + L"\\CorvantaNativeWin").c_str());
-        RemoveDirectoryW(path_.c_str());
-    }
-    AppDataFolder(const AppDataFolder&) = delete;
-    AppDataFolder& operator=(const AppDataFolder&) = delete;
-    const std::wstring& path() const { return path_; }
-
-  private:
-    std::wstring path_;
-};
-
 // One program for the whole suite, worked from the login card to a workspace: a Wine start is
 // costly, and the cases follow one another as a user's session does.
 class ScreenReader : public ::testing::Test {
@@ -227,7 +205,7 @@ class ScreenReader : public ::testing::Test {
         hook_ = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
                                 onEvent, 0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
         server_ = std::make_unique<cvtest::LoopbackServer>();
-        appData_ = std::make_unique<AppDataFolder>();
+        appData_ = std::make_unique<cvtest::AppDataFolder>(L"cv-a11y-");
         SetEnvironmentVariableW(L"CORVANTA_ORIGIN", server_->origin().c_str());
         SetEnvironmentVariableW(L"APPDATA", appData_->path().c_str());
         program_ = std::make_unique<cvtest::Program>();
@@ -291,7 +269,7 @@ class ScreenReader : public ::testing::Test {
 
     static inline HWINEVENTHOOK hook_ = nullptr;
     static inline std::unique_ptr<cvtest::LoopbackServer> server_;
-    static inline std::unique_ptr<AppDataFolder> appData_;
+    static inline std::unique_ptr<cvtest::AppDataFolder> appData_;
     static inline std::unique_ptr<cvtest::Program> program_;
     static inline std::unique_ptr<tour::Driver> driver_;
 };

@@ -1,5 +1,5 @@
 // The exe as it ships, read from the file beside this test: no debug sections (their info sits in
-// a file next to it), WinHTTP and crypt32 left to load on first use, the file properties and
+// a file next to it), only KnownDLLs imported at start, the usual hardening, the file properties and
 // manifest Windows shows and applies, and one window however often it is started.
 #include "backend/http.h"
 #include "shell/ids.h"
@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -39,27 +40,60 @@ template <typename T> T at(const std::vector<char>& file, std::size_t offset) {
     return value;
 }
 
-// Section names from the PE header; a name longer than eight bytes is "/N", an offset into the
-// COFF string table.
-std::vector<std::string> sectionNames(const std::vector<char>& file) {
+struct Section {
+    std::string name;
+    std::uint32_t characteristics;
+    std::uint32_t address;  // relative to the image base
+    std::uint32_t size;     // of its bytes in the file
+    std::uint32_t offset;   // of its bytes in the file
+};
+
+// The section table; a name longer than eight bytes is "/N", an offset into the COFF string
+// table.
+std::vector<Section> sectionsOf(const std::vector<char>& file) {
     const auto pe = at<std::uint32_t>(file, 0x3C);
     const auto fileHeader = pe + 4;
-    const auto sections = at<std::uint16_t>(file, fileHeader + 2);
+    const auto count = at<std::uint16_t>(file, fileHeader + 2);
     const auto symbols = at<std::uint32_t>(file, fileHeader + 8);
     const auto symbolCount = at<std::uint32_t>(file, fileHeader + 12);
     const auto optionalSize = at<std::uint16_t>(file, fileHeader + 16);
     const std::size_t strings = symbols + 18ull * symbolCount;
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < sections; ++i) {
+    std::vector<Section> sections;
+    for (std::size_t i = 0; i < count; ++i) {
         const std::size_t header = fileHeader + 20 + optionalSize + 40 * i;
         std::string name(file.data() + header, strnlen(file.data() + header, 8));
         if (!name.empty() && name[0] == '/' && symbols != 0) {
             const std::size_t offset = strings + std::stoul(name.substr(1));
             name = offset < file.size() ? std::string(file.data() + offset) : "?";
         }
-        names.push_back(name);
+        sections.push_back({name, at<std::uint32_t>(file, header + 36),
+                            at<std::uint32_t>(file, header + 12), at<std::uint32_t>(file, header + 16),
+                            at<std::uint32_t>(file, header + 20)});
     }
-    return names;
+    return sections;
+}
+
+// Where a symbol of the COFF symbol table (kept in the debug file) lies in the image; 0 if absent.
+std::uint32_t symbolAddress(const std::vector<char>& file, const std::string& wanted) {
+    const auto fileHeader = at<std::uint32_t>(file, 0x3C) + 4;
+    const auto symbols = at<std::uint32_t>(file, fileHeader + 8);
+    const auto count = at<std::uint32_t>(file, fileHeader + 12);
+    const std::vector<Section> sections = sectionsOf(file);
+    for (std::size_t i = 0; symbols != 0 && i < count; ++i) {
+        const std::size_t entry = symbols + 18 * i;
+        std::string name;
+        if (at<std::uint32_t>(file, entry) == 0) {
+            const std::size_t offset = symbols + 18ull * count + at<std::uint32_t>(file, entry + 4);
+            name = offset < file.size() ? std::string(file.data() + offset) : "";
+        } else if (entry + 8 <= file.size()) {
+            name.assign(file.data() + entry, strnlen(file.data() + entry, 8));
+        }
+        const auto section = at<std::int16_t>(file, entry + 12);
+        if (name == wanted && section > 0 && static_cast<std::size_t>(section) <= sections.size()) {
+            return sections[section - 1].address + at<std::uint32_t>(file, entry + 8);
+        }
+    }
+    return 0;
 }
 
 std::wstring versionString(const std::vector<BYTE>& info, const wchar_t* key) {
@@ -79,9 +113,9 @@ TEST(ShippedProgram, CarriesNoDebugSectionsAndPointsAtItsDebugFile) {
     ASSERT_GT(exe.size(), 4096u) << "no program beside the test";
     EXPECT_LE(exe.size(), 1536u * 1024u);
     bool linked = false;
-    for (const std::string& name : sectionNames(exe)) {
-        EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
-        linked = linked || name == ".gnu_debuglink";
+    for (const Section& section : sectionsOf(exe)) {
+        EXPECT_NE(section.name.rfind(".debug", 0), 0u) << section.name;
+        linked = linked || section.name == ".gnu_debuglink";
     }
     EXPECT_TRUE(linked);
     // The debug info sits beside the exe, for crash analysis.
@@ -116,17 +150,52 @@ std::vector<std::string> startImports() {
 
 } // namespace
 
-TEST(ShippedProgram, RequestsSessionAndScreenReaderLibrariesWaitForTheirFirstUse) {
+// The loader takes a static import from the exe's folder first unless it is a KnownDLL; every
+// other DLL is loaded on first use, after the program has limited the search to System32.
+TEST(ShippedProgram, ImportsAtStartOnlyKnownDlls) {
     const std::vector<std::string> imports = startImports();
-    auto has = [&](const char* dll) {
-        return std::find(imports.begin(), imports.end(), dll) != imports.end();
-    };
-    ASSERT_TRUE(has("user32.dll"));
-    EXPECT_TRUE(has("gdi32.dll"));
-    for (const char* later :
-         {"winhttp.dll", "crypt32.dll", "oleacc.dll", "ole32.dll", "oleaut32.dll"}) {
-        EXPECT_FALSE(has(later)) << later;
+    ASSERT_NE(std::find(imports.begin(), imports.end(), "user32.dll"), imports.end());
+    const std::vector<std::string> known = {"kernel32.dll", "user32.dll", "gdi32.dll",
+                                            "msvcrt.dll", "advapi32.dll"};
+    for (const std::string& dll : imports) {
+        EXPECT_NE(std::find(known.begin(), known.end(), dll), known.end()) << dll;
     }
+}
+
+TEST(ShippedProgram, CarriesTheStandardHardening) {
+    const std::vector<char> exe = readAll(kProgram);
+    const auto optional = at<std::uint32_t>(exe, 0x3C) + 24;
+    ASSERT_EQ(at<std::uint16_t>(exe, optional), 0x20B) << "not a 64-bit image";
+    const auto flags = at<std::uint16_t>(exe, optional + 70);
+    for (const auto& [bit, name] :
+         {std::pair{IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, "ASLR"},
+          std::pair{IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA, "high-entropy ASLR"},
+          std::pair{IMAGE_DLLCHARACTERISTICS_NX_COMPAT, "DEP"},
+          std::pair{IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE, "terminal-server aware"}}) {
+        EXPECT_NE(flags & bit, 0) << name;
+    }
+    bool relocations = false;
+    for (const Section& section : sectionsOf(exe)) {
+        relocations = relocations || section.name == ".reloc";
+        EXPECT_FALSE((section.characteristics & IMAGE_SCN_MEM_WRITE) &&
+                     (section.characteristics & IMAGE_SCN_MEM_EXECUTE))
+            << section.name << " is writable and executable";
+    }
+    EXPECT_TRUE(relocations);
+    // Protected functions end by calling the stack protector's handler when the guard has changed:
+    // count the direct calls to it in the code.
+    const std::uint32_t handler = symbolAddress(readAll(kProgram + L".debug"), "__stack_chk_fail");
+    ASSERT_NE(handler, 0u) << "no stack protector linked";
+    std::size_t calls = 0;
+    for (const Section& section : sectionsOf(exe)) {
+        if ((section.characteristics & IMAGE_SCN_MEM_EXECUTE) == 0) continue;
+        for (std::uint32_t i = 0; i + 5 <= section.size; ++i) {
+            const std::uint32_t next = section.address + i + 5;
+            calls += exe[section.offset + i] == '\xE8' &&
+                     next + at<std::int32_t>(exe, section.offset + i + 1) == handler;
+        }
+    }
+    EXPECT_GT(calls, 50u) << "functions with buffers on the stack are not protected";
 }
 
 TEST(ShippedProgram, VersionResourceNamesTheProductAndMatchesTheUserAgent) {

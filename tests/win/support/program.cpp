@@ -11,8 +11,7 @@ std::wstring besideThisTest(const wchar_t* name) {
     return dir.substr(0, dir.find_last_of(L"\\/") + 1) + name;
 }
 
-Program::Program(bool suspended) {
-    const std::wstring path = besideThisTest(L"CorvantaNativeWin.exe");
+Program::Program(bool suspended, std::wstring path) {
     std::wstring command = L"\"" + path + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -55,6 +54,19 @@ std::vector<HWND> mainWindows() {
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+AppDataFolder::AppDataFolder(const wchar_t* prefix) {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    path_ = std::wstring(base) + prefix + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+AppDataFolder::~AppDataFolder() {
+    DeleteFileW((path_ + L"\\CorvantaNativeWin\\session.dpapi").c_str());
+    RemoveDirectoryW((path_ + L"\\CorvantaNativeWin").c_str());
+    RemoveDirectoryW(path_.c_str());
 }
 
 } // namespace cvtest

@@ -12,8 +12,9 @@ std::wstring besideThisTest(const wchar_t* name);
 
 class Program {
   public:
-    // Suspended, it waits for resume(): two starts can then be let go at the same moment.
-    explicit Program(bool suspended = false);
+    // Suspended, it waits for resume(): two starts can then be let go at the same moment. `path`:
+    // a copy of the exe elsewhere.
+    explicit Program(bool suspended = false, std::wstring path = besideThisTest(L"CorvantaNativeWin.exe"));
     ~Program(); // ends it if it still runs
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -30,5 +31,19 @@ class Program {
 
 // Every main window of the program on this desktop, whichever process owns it.
 std::vector<HWND> mainWindows();
+
+// A fresh folder in %TEMP% for the program's APPDATA (the sign-in stores its session there),
+// removed with what the program left in it.
+class AppDataFolder {
+  public:
+    explicit AppDataFolder(const wchar_t* prefix);
+    ~AppDataFolder();
+    AppDataFolder(const AppDataFolder&) = delete;
+    AppDataFolder& operator=(const AppDataFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+
+  private:
+    std::wstring path_;
+};
 
 } // namespace cvtest
