@@ -6,6 +6,7 @@
 #include "backend/text_win.h"
 #include "shell/app_state.h"
 #include "shell/layout.h"
+#include "shell/window.h"
 
 #include <memory>
 
@@ -42,6 +43,7 @@ void loginFailed(const HttpResult& result) {
 void loginSucceeded(const std::string& token) {
     g_app.token = token;
     g_app.showLogin = false;
+    followLogoVisibility();
     g_app.screen = g_app.startScreen;
     g_app.statusText = L"Login erfolgreich. Start: " + screenTitle(g_app.screen) + L".";
     // Stored off this thread; a failure is added to the status line when it is known.
@@ -94,6 +96,7 @@ void doLogout() {
     queueSessionClear(currentSession());
     g_app.token.clear();
     g_app.showLogin = true;
+    followLogoVisibility();
     g_app.loginBusy = false;
     g_pendingLogin = 0;
     setLoginMessage(kSignedOutMessage);

@@ -23,7 +23,8 @@ void paintLoginScreen(HDC dc, const RECT& client) {
     drawFilledRect(dc, RECT{0, 0, w, std::max(180, h / 3)}, color(role::topBand));
     drawRoundPanel(dc, RECT{l, t, r, b}, 18, color(role::card), color(role::cardOutline));
 
-    const LogoPulse logo = logoPulse(g_app.logoFrame, card);
+    const LogoPulse logo =
+        logoPulse(currentTheme().animations ? g_app.logoFrame : kLogoFrameAtRest, card);
     const int x = logo.x, y = logo.y, s = logo.side;
     drawDot(dc, x - kLogoHaloMargin, y - kLogoHaloMargin, s + 2 * kLogoHaloMargin,
             color(role::halo), color(role::haloRing));

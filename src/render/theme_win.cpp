@@ -7,6 +7,7 @@ namespace {
 
 Theme g_theme;
 std::optional<bool> g_forcedContrast;
+std::optional<bool> g_forcedAnimations;
 
 constexpr int kSystemIndex[kSystemColorCount] = {
     COLOR_WINDOW,  COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
@@ -22,6 +23,14 @@ bool contrastOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
+bool animationsOn() {
+    if (g_forcedAnimations) {
+        return *g_forcedAnimations;
+    }
+    BOOL on = TRUE;
+    return !SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &on, 0) || on != FALSE;
+}
+
 } // namespace
 
 const Theme& currentTheme() {
@@ -31,6 +40,7 @@ const Theme& currentTheme() {
 void reloadTheme() {
     Theme theme;
     theme.contrast = contrastOn();
+    theme.animations = animationsOn();
     // Read even when the flag did not flip: a switch between two contrast themes keeps it on.
     for (std::size_t i = 0; i < kSystemColorCount; ++i) {
         theme.system[i] = GetSysColor(kSystemIndex[i]);
@@ -40,7 +50,8 @@ void reloadTheme() {
 
 bool reloadThemeOn(UINT msg, WPARAM wParam) {
     const bool changed = msg == WM_SYSCOLORCHANGE || msg == WM_THEMECHANGED ||
-                         (msg == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST);
+                         (msg == WM_SETTINGCHANGE && (wParam == SPI_SETHIGHCONTRAST ||
+                                                      wParam == SPI_SETCLIENTAREAANIMATION));
     if (changed) {
         reloadTheme();
     }
@@ -49,6 +60,10 @@ bool reloadThemeOn(UINT msg, WPARAM wParam) {
 
 void forceContrastForTests(std::optional<bool> on) {
     g_forcedContrast = on;
+}
+
+void forceAnimationsForTests(std::optional<bool> on) {
+    g_forcedAnimations = on;
 }
 
 } // namespace corvanta

@@ -73,6 +73,9 @@ struct LogoPulse {
 };
 
 LogoPulse logoPulse(int logoFrame, const Rect& card);
+// The logo drawn still, when the user turned animations off: the pulse at its smallest, the mark
+// as it is drawn everywhere else.
+constexpr int kLogoFrameAtRest = 0;
 
 // The halo ring reaches this far past the logo's core on every side.
 constexpr int kLogoHaloMargin = 8;

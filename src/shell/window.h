@@ -18,5 +18,10 @@ HWND createMainWindow(HINSTANCE instance);
 int runMessageLoop();
 LRESULT CALLBACK wndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void setScreen(Screen screen);
+// Starts the logo's timer when the pulse can be seen (login card, window shown and not
+// minimised, animations on) and stops it otherwise. Call when any of those changes.
+void followLogoVisibility();
+// Tests: whether the logo's timer runs.
+bool logoTimerRunning();
 
 } // namespace corvanta

@@ -77,6 +77,31 @@ bool dispatchCommand(HWND hwnd, int id) {
     }
 }
 
+bool g_logoTimerRunning = false;
+
+// The pulse is seen only on the login card of a window that shows, and only moves when the user
+// lets things move; otherwise no timer wakes the program.
+bool logoCanPulse(HWND hwnd) {
+    return g_app.showLogin && currentTheme().animations && IsWindowVisible(hwnd) &&
+           !IsIconic(hwnd);
+}
+
+// Coalescable where Windows offers it (8 and later), so that one wakeup serves several programs.
+void startLogoTimer(HWND hwnd) {
+    using SetCoalescableTimerFn = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+    static const auto coalescable = [] {
+        const HMODULE user = GetModuleHandleW(L"user32.dll");
+        return user != nullptr ? reinterpret_cast<SetCoalescableTimerFn>(reinterpret_cast<void*>(
+                                     GetProcAddress(user, "SetCoalescableTimer")))
+                               : nullptr;
+    }();
+    constexpr UINT kPeriodMs = 120, kToleranceMs = 30;
+    g_logoTimerRunning =
+        (coalescable != nullptr && coalescable(hwnd, ID_TIMER_LOGO, kPeriodMs, nullptr,
+                                               kToleranceMs) != 0) ||
+        SetTimer(hwnd, ID_TIMER_LOGO, kPeriodMs, nullptr) != 0;
+}
+
 void deleteIfSet(HGDIOBJ object) {
     if (object != nullptr) {
         DeleteObject(object);
@@ -89,10 +114,10 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         g_app.hwnd = hwnd;
         reloadTheme();
         createUi(hwnd);
-        SetTimer(hwnd, ID_TIMER_LOGO, 120, nullptr);
-        return 0;
+        return 0; // the logo's timer starts once the window shows
     case WM_DESTROY:
         KillTimer(hwnd, ID_TIMER_LOGO);
+        g_logoTimerRunning = false;
         // Answers still on their way would reach no procedure now.
         dropIssuedHttpCompletions();
         dropIssuedLiveKitResults();
@@ -141,12 +166,19 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_TIMER:
         if (wParam == ID_TIMER_LOGO) {
-            g_app.logoFrame = (g_app.logoFrame + 1) % 28;
-            if (g_app.showLogin) {
-                invalidateLogo(hwnd);
+            if (!logoCanPulse(hwnd)) {
+                followLogoVisibility(); // a tick already queued when the logo went out of sight
+                return 0;
             }
+            g_app.logoFrame = (g_app.logoFrame + 1) % 28;
+            invalidateLogo(hwnd);
             return 0;
         }
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // Shown, hidden, minimised or restored; WM_SIZE and WM_MOVE still follow from
+        // DefWindowProc.
+        followLogoVisibility();
         break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
@@ -159,6 +191,7 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
         if (reloadThemeOn(msg, wParam)) {
+            followLogoVisibility(); // animations may have been turned on or off
             // Painted anew in the colours now in force, the controls and the frame with it.
             RedrawWindow(hwnd, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -183,6 +216,28 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
+
+void followLogoVisibility() {
+    const HWND hwnd = g_app.hwnd;
+    if (hwnd == nullptr) {
+        return;
+    }
+    const bool pulse = logoCanPulse(hwnd);
+    if (pulse && !g_logoTimerRunning) {
+        startLogoTimer(hwnd);
+        invalidateLogo(hwnd); // from the frame it stopped at, or from still to moving
+    } else if (!pulse && g_logoTimerRunning) {
+        KillTimer(hwnd, ID_TIMER_LOGO);
+        g_logoTimerRunning = false;
+        if (g_app.showLogin) {
+            invalidateLogo(hwnd); // animations turned off: drawn still
+        }
+    }
+}
+
+bool logoTimerRunning() {
+    return g_logoTimerRunning;
+}
 
 void setScreen(Screen screen) {
     const Screen before = g_app.screen;
