@@ -111,6 +111,7 @@ std::wstring MainWindow::output() const {
 void MainWindow::signInForTest(const char* token) {
     corvanta::g_app.token = token;
     corvanta::g_app.showLogin = false;
+    corvanta::followLogoVisibility();
     corvanta::layout(hwnd_);
 }
 
