@@ -34,6 +34,9 @@ inline LRESULT CALLBACK bareWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     }
 }
 
+// On the command line: the window without its timer, the floor of the wakeup measurements.
+constexpr const wchar_t* kNoTimer = L"--no-timer";
+
 // withTimer: the 120 ms full repaint of the idle measurement.
 inline HWND createBareWindow(HINSTANCE instance, bool withTimer) {
     WNDCLASSW wc{};

@@ -80,8 +80,9 @@ double statusMb(const std::string& status, const char* field) {
                : std::atof(status.c_str() + at + std::strlen(field)) * 1.024 / 1000;
 }
 
-// Nanoseconds on a CPU, summed over the process's threads.
-double cpuNs(const std::wstring& pid) {
+// A figure of every thread of the process, summed.
+double overThreads(const std::wstring& pid, const wchar_t* file,
+                   const std::function<double(const std::string&)>& figure) {
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW(procPath(pid, L"\\task\\*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) {
@@ -90,13 +91,42 @@ double cpuNs(const std::wstring& pid) {
     double sum = 0;
     do {
         if (entry.cFileName[0] != L'.') {
-            const std::wstring stat = procPath(
-                pid, (std::wstring(L"\\task\\") + entry.cFileName + L"\\schedstat").c_str());
-            sum += std::atof(readFile(stat).c_str());
+            sum += figure(readFile(procPath(
+                pid, (std::wstring(L"\\task\\") + entry.cFileName + L"\\" + file).c_str())));
         }
     } while (FindNextFileW(find, &entry));
     FindClose(find);
     return sum;
+}
+
+// Nanoseconds on a CPU.
+double cpuNs(const std::wstring& pid) {
+    return overThreads(pid, L"schedstat", [](const std::string& s) { return std::atof(s.c_str()); });
+}
+
+// Wakeups: every time a thread was switched in, whether it gave up the CPU or lost it.
+double wakeups(const std::wstring& pid) {
+    return overThreads(pid, L"status", [](const std::string& s) {
+        double n = 0;
+        for (const char* field : {"voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:"}) {
+            const auto at = s.find(field);
+            n += at == std::string::npos ? 0 : std::atof(s.c_str() + at + std::strlen(field));
+        }
+        return n;
+    });
+}
+
+// CPU (% of a core) and wakeups per second of the process over the next idleMs.
+struct Idle {
+    double cpuPercent = -1;
+    double wakeupsPerS = -1;
+};
+
+Idle idleFor(const std::wstring& pid, int idleMs) {
+    const double c0 = cpuNs(pid), n0 = wakeups(pid), w0 = bench::nowMs();
+    Sleep(static_cast<DWORD>(idleMs));
+    const double c1 = cpuNs(pid), n1 = wakeups(pid), w1 = bench::nowMs();
+    return {(c1 - c0) / 1e6 / (w1 - w0) * 100, (n1 - n0) / (w1 - w0) * 1000};
 }
 
 COLORREF screenPixel(HWND window, int x, int y) {
@@ -109,6 +139,7 @@ COLORREF screenPixel(HWND window, int x, int y) {
 struct Target {
     const char* name;
     std::wstring exe;
+    std::wstring arguments; // besides the marker
     const wchar_t* windowClass;
     std::function<bool(HWND)> painted;
 };
@@ -144,6 +175,9 @@ struct Run {
     double residentMb = -1;
     double privateMb = -1;
     double cpuPercent = -1;
+    double wakeupsPerS = -1;
+    double minimisedCpuPercent = -1;
+    double minimisedWakeupsPerS = -1;
 };
 
 Run measure(const Target& target, int idleMs, int serial) {
@@ -152,7 +186,7 @@ Run measure(const Target& target, int idleMs, int serial) {
     const std::string marker =
         "--bench-run=" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial);
     std::wstring commandLine =
-        L"\"" + target.exe + L"\" " + std::wstring(marker.begin(), marker.end());
+        L"\"" + target.exe + L"\" " + target.arguments + std::wstring(marker.begin(), marker.end());
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
@@ -183,10 +217,14 @@ Run measure(const Target& target, int idleMs, int serial) {
         run.residentMb = statusMb(status, "VmRSS:");
         run.privateMb = statusMb(status, "RssAnon:");
         if (idleMs > 0) {
-            const double c0 = cpuNs(pid), w0 = bench::nowMs();
-            Sleep(static_cast<DWORD>(idleMs));
-            const double c1 = cpuNs(pid), w1 = bench::nowMs();
-            run.cpuPercent = (c1 - c0) / 1e6 / (w1 - w0) * 100;
+            const Idle shown = idleFor(pid, idleMs);
+            run.cpuPercent = shown.cpuPercent;
+            run.wakeupsPerS = shown.wakeupsPerS;
+            ShowWindow(window, SW_MINIMIZE);
+            Sleep(300);
+            const Idle minimised = idleFor(pid, idleMs);
+            run.minimisedCpuPercent = minimised.cpuPercent;
+            run.minimisedWakeupsPerS = minimised.wakeupsPerS;
         }
     }
     if (window != nullptr) {
@@ -215,23 +253,33 @@ int wmain(int argc, wchar_t** argv) {
         corvanta::buttonStyle(corvanta::ID_BTN_LOGIN, corvanta::Screen::Community,
                               corvanta::Screen::Community, false)
             .fill;
-    const Target program{"program", argv[1], corvanta::kMainWindowClass, [&](HWND w) {
+    const Target program{"program", argv[1], L"", corvanta::kMainWindowClass, [&](HWND w) {
                              HWND login = GetDlgItem(w, corvanta::ID_BTN_LOGIN);
                              RECT r{};
                              GetClientRect(login, &r);
                              return screenPixel(w, 4, 4) == kLoginBand &&
                                     screenPixel(login, 6, r.bottom / 2) == loginFill;
                          }};
-    const Target bare{"bare window", argv[2], bench::kBareWindowClass,
+    const Target bare{"bare window", argv[2], L"", bench::kBareWindowClass,
                       [](HWND w) { return screenPixel(w, 4, 4) == bench::kBareFill; }};
+    // The floor: the same window without a timer.
+    Target quiet = bare;
+    quiet.name = "bare window without timer";
+    quiet.arguments = std::wstring(bench::kNoTimer) + L" ";
 
     // One start of each first: page cache and Wine's own first-start work are not measured.
     measure(program, 0, 0);
     measure(bare, 0, 1);
-    std::vector<Run> programRuns, bareRuns;
+    std::vector<Run> programRuns, bareRuns, quietRuns, stillRuns;
     for (int i = 0; i < pairs; ++i) {
-        programRuns.push_back(measure(program, idleMs, 2 + 2 * i));
-        bareRuns.push_back(measure(bare, idleMs, 3 + 2 * i));
+        programRuns.push_back(measure(program, idleMs, 2 + 4 * i));
+        bareRuns.push_back(measure(bare, idleMs, 3 + 4 * i));
+        quietRuns.push_back(measure(quiet, idleMs, 4 + 4 * i));
+        // "Show animations in Windows" off, as the user sets it; on again afterwards.
+        SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, nullptr, SPIF_UPDATEINIFILE);
+        stillRuns.push_back(measure(program, idleMs, 5 + 4 * i));
+        SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(1),
+                              SPIF_UPDATEINIFILE);
         const Run& p = programRuns.back();
         const Run& b = bareRuns.back();
         std::fprintf(stderr,
@@ -259,5 +307,19 @@ int wmain(int argc, wchar_t** argv) {
     bench::printRow("CPU on the idle login card (% of a core)",
                     column(programRuns, &Run::cpuPercent), column(bareRuns, &Run::cpuPercent), "%",
                     2, Goal{0, 0.3, "<= 0.3 %"});
+    bench::printRow("wakeups per s on the idle login card", column(programRuns, &Run::wakeupsPerS),
+                    column(bareRuns, &Run::wakeupsPerS), "/s", 1,
+                    Goal{1.0, 0, "<= bare window with the timer"});
+    // Beside the floor: what Wine (and a blinking caret) adds without any timer.
+    const Goal floor{0, 0, "no timer of its own (floor: bare window without timer)"};
+    bench::printRow("wakeups per s, minimised", column(programRuns, &Run::minimisedWakeupsPerS),
+                    column(quietRuns, &Run::minimisedWakeupsPerS), "/s", 1, floor);
+    bench::printRow("CPU minimised (% of a core)", column(programRuns, &Run::minimisedCpuPercent),
+                    column(quietRuns, &Run::minimisedCpuPercent), "%", 2, floor);
+    bench::printRow("wakeups per s, login card, animations off", column(stillRuns, &Run::wakeupsPerS),
+                    column(quietRuns, &Run::wakeupsPerS), "/s", 1, floor);
+    bench::printRow("CPU, login card, animations off (% of a core)",
+                    column(stillRuns, &Run::cpuPercent), column(quietRuns, &Run::cpuPercent), "%",
+                    2, floor);
     return 0;
 }
