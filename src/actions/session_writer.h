@@ -26,4 +26,8 @@ bool waitForSessionWrites(DWORD timeoutMs);
 // WM_CV_SESSION_DONE: shows what went wrong where the user looks (status line, login card).
 void handleSessionDone();
 
+// Tests: called before every try of a delete, counted from 1.
+using DeleteTryHook = void (*)(int attempt);
+void setDeleteTryHookForTests(DeleteTryHook hook);
+
 } // namespace corvanta

@@ -19,6 +19,7 @@ class SessionWritesTest : public ActionsTest {
   protected:
     void TearDown() override {
         secure_session::setSlowStoreForTests(0);
+        setDeleteTryHookForTests(nullptr);
         ActionsTest::TearDown();
     }
     // Signs in through the real request; returns once the answer is applied, not the file.
@@ -101,4 +102,64 @@ TEST_F(SessionWritesTest, TheEndOfTheWindowsSessionFinishesAPendingDelete) {
     // Windows may end the process now, without another message.
     EXPECT_TRUE(waitForSessionWrites(0));
     EXPECT_FALSE(sessionFileExists());
+}
+
+// Held open by another program until the delete's try g_releaseAt (0: never let go).
+HANDLE g_holder = INVALID_HANDLE_VALUE;
+int g_releaseAt = 0, g_tries = 0;
+
+void releaseAtTry(int attempt) {
+    g_tries = attempt;
+    if (attempt == g_releaseAt && g_holder != INVALID_HANDLE_VALUE) {
+        CloseHandle(g_holder);
+        g_holder = INVALID_HANDLE_VALUE;
+    }
+}
+
+TEST_F(SessionWritesTest, ADeleteThatMeetsALockIsTriedAgain) {
+    struct Case {
+        const char* name;
+        bool readOnly; // a failure that no second try changes
+        int releaseAt; // 0: held all along
+        int tries;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"held twice, free on the third try", false, 3, 3, true},
+        {"held all along", false, 0, 5, false},
+        {"read-only", true, 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        signInAs(L"demo", "token");
+        settleSessionWrites();
+        ASSERT_TRUE(sessionFileExists());
+        if (c.readOnly) {
+            SetFileAttributesW(sessionFile().c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        // As a virus scanner or a backup opens it: without FILE_SHARE_DELETE.
+        g_holder = c.readOnly ? INVALID_HANDLE_VALUE
+                              : CreateFileW(sessionFile().c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+        g_releaseAt = c.releaseAt;
+        g_tries = 0;
+        setDeleteTryHookForTests(releaseAtTry);
+        window->command(ID_BTN_LOGOUT);
+        settleSessionWrites();
+        setDeleteTryHookForTests(nullptr);
+        EXPECT_EQ(g_tries, c.tries);
+        EXPECT_EQ(sessionFileExists(), !c.deleted);
+        EXPECT_EQ(
+            g_app.loginMessage,
+            c.deleted
+                ? std::wstring(kSignedOutMessage)
+                : L"Du bist ausgeloggt. Hinweis: Session-Datei konnte nicht geloescht werden.");
+        if (g_holder != INVALID_HANDLE_VALUE) {
+            CloseHandle(g_holder);
+            g_holder = INVALID_HANDLE_VALUE;
+        }
+        SetFileAttributesW(sessionFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(sessionFile().c_str());
+    }
 }
