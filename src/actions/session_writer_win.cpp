@@ -16,11 +16,6 @@
 namespace corvanta {
 namespace {
 
-// A logout's delete is what keeps the token off the share, so closing waits for it long; a save
-// left over is worth no more than it was before (the file is never read back).
-constexpr DWORD kClearWaitMs = 60000;
-constexpr DWORD kSaveWaitMs = 5000;
-
 // A delete that meets a passing lock (a virus scanner, an indexer, a backup reading the file) or
 // a share that drops for a moment is tried again; anything else would fail the same way again.
 constexpr int kDeleteTries = 5;
@@ -45,6 +40,7 @@ bool worthRetrying(DWORD error) {
 }
 
 std::atomic<DeleteTryHook> g_deleteTryHook{nullptr};
+ShutdownBlockCalls g_blockCalls{ShutdownBlockReasonCreate, ShutdownBlockReasonDestroy};
 
 struct Job {
     bool save = false;
@@ -200,10 +196,25 @@ void queueSessionClear(std::uint64_t session) {
 }
 
 void finishSessionWrites() {
+    finishSessionWritesAtSessionEnd(nullptr);
+}
+
+void finishSessionWritesAtSessionEnd(HWND window) {
     Writer& w = writer();
     std::unique_lock<std::mutex> hold(w.lock);
+    bool blocked = false;
+    if (window != nullptr && w.clearsPending > 0) {
+        hold.unlock();
+        blocked = g_blockCalls.create(window, kEndSessionReason) != FALSE;
+        hold.lock();
+    }
     w.changed.wait_for(hold, std::chrono::milliseconds(kClearWaitMs),
                        [&] { return w.clearsPending == 0; });
+    if (blocked) {
+        hold.unlock();
+        g_blockCalls.destroy(window);
+        hold.lock();
+    }
     w.changed.wait_for(hold, std::chrono::milliseconds(kSaveWaitMs),
                        [&] { return w.jobs.empty() && !w.busy; });
 }
@@ -243,6 +254,12 @@ void handleSessionDone() {
 
 void setDeleteTryHookForTests(DeleteTryHook hook) {
     g_deleteTryHook = hook;
+}
+
+void setShutdownBlockCallsForTests(const ShutdownBlockCalls& calls) {
+    g_blockCalls = calls.create != nullptr
+                       ? calls
+                       : ShutdownBlockCalls{ShutdownBlockReasonCreate, ShutdownBlockReasonDestroy};
 }
 
 } // namespace corvanta
