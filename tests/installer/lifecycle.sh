@@ -422,19 +422,31 @@ check "a second quiet uninstall exits 0 (got $code) and removes the install" \
 check "after two quiet uninstalls in a row %TEMP% holds no copy of the uninstaller ($(uninstaller_copies "$work/uninstaller.exe"))" \
     test "$(uninstaller_copies "$work/uninstaller.exe")" = 0
 
-# --- Two setups started together ------------------------------------------------------------
-# One waits for the other: the newer ends installed, whichever ran first, and the older then
-# refuses as a downgrade or is upgraded.
+# --- Two setups started together -------------------------------------------------------------
+# Over an install of $old, while a program still ends 10 s after its window went (the stand-in
+# above), so that the first setup is still in its run when the second starts: the second waits for
+# the first and then refuses as a downgrade, touching nothing the first has staged.
+code=0
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+[ $code -eq 0 ] || fatal "the $old setup installs again (exit code $code)"
+cp "$CHECK_WINDOW" "$INSTDIR/CorvantaNativeWin.exe"
+wine "$EXE_W" --stand-in 10 </dev/null >/dev/null 2>&1 &
+program=$!
+timeout -k 5 60 wine "$CHECK_WINDOW" </dev/null >/dev/null 2>>"$work/window.err" ||
+    fatal "the stand-in shows its window and closes it"
 old_code=0 new_code=0
-wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 &
-old_pid=$!
 wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 &
 new_pid=$!
-wait $old_pid || old_code=$?
+sleep 2
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 &
+old_pid=$!
 wait $new_pid || new_code=$?
+wait $old_pid || old_code=$?
+await_program 5
 settle
-check "two setups started together both end well ($old exits $old_code, $new exits $new_code)" \
-    test $new_code -eq 0 -a \( $old_code -eq 0 -o $old_code -eq 3 \)
+check "two setups started together: $new installs (exit code $new_code), $old then refuses (exit code $old_code)" \
+    test $new_code -eq 0 -a $old_code -eq 3
 check "they leave one install of $new: one entry of $new, its exe, README and uninstaller, no stage" \
     test "$(entries)" = 1 -a "$(value DisplayVersion)" = "$new" \
     -a "$(installed_files)" = "./CorvantaNativeWin.exe ./README.txt ./Uninstall.exe "
