@@ -6,6 +6,7 @@
 #include "shell/app_state.h"
 #include "shell/ids.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -15,10 +16,31 @@
 namespace corvanta {
 namespace {
 
-// A logout's delete is what keeps the token off the share, so closing waits for it long; a save
-// left over is worth no more than it was before (the file is never read back).
-constexpr DWORD kClearWaitMs = 60000;
-constexpr DWORD kSaveWaitMs = 5000;
+// A delete that meets a passing lock (a virus scanner, an indexer, a backup reading the file) or
+// a share that drops for a moment is tried again; anything else would fail the same way again.
+constexpr int kDeleteTries = 5;
+constexpr DWORD kDeletePauseMs = 400;
+
+bool worthRetrying(DWORD error) {
+    switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_BAD_NETPATH:
+    case ERROR_NETWORK_BUSY:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_CONNECTION_ABORTED:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::atomic<DeleteTryHook> g_deleteTryHook{nullptr};
+ShutdownBlockCalls g_blockCalls{ShutdownBlockReasonCreate, ShutdownBlockReasonDestroy};
 
 struct Job {
     bool save = false;
@@ -72,13 +94,28 @@ struct ClearDone {
     }
 };
 
+bool clearWithRetries(std::wstring& message) {
+    for (int attempt = 1;; ++attempt) {
+        if (const DeleteTryHook hook = g_deleteTryHook.load()) {
+            hook(attempt);
+        }
+        if (secure_session::clearToken(&message)) {
+            return true;
+        }
+        if (attempt == kDeleteTries || !worthRetrying(GetLastError())) {
+            return false;
+        }
+        Sleep(kDeletePauseMs);
+    }
+}
+
 // Runs one job and keeps its failure for the window; the window hears of it by a bare message,
 // so nothing is lost or leaked when the window is gone by then.
 void perform(Job& job) {
     const ClearDone done{!job.save};
     std::wstring message;
-    const bool ok = job.save ? secure_session::saveToken(job.token, &message)
-                             : secure_session::clearToken(&message);
+    const bool ok =
+        job.save ? secure_session::saveToken(job.token, &message) : clearWithRetries(message);
     wipe(job.token);
     Writer& w = writer();
     if (!ok && !message.empty()) {
@@ -159,10 +196,25 @@ void queueSessionClear(std::uint64_t session) {
 }
 
 void finishSessionWrites() {
+    finishSessionWritesAtSessionEnd(nullptr);
+}
+
+void finishSessionWritesAtSessionEnd(HWND window) {
     Writer& w = writer();
     std::unique_lock<std::mutex> hold(w.lock);
+    bool blocked = false;
+    if (window != nullptr && w.clearsPending > 0) {
+        hold.unlock();
+        blocked = g_blockCalls.create(window, kEndSessionReason) != FALSE;
+        hold.lock();
+    }
     w.changed.wait_for(hold, std::chrono::milliseconds(kClearWaitMs),
                        [&] { return w.clearsPending == 0; });
+    if (blocked) {
+        hold.unlock();
+        g_blockCalls.destroy(window);
+        hold.lock();
+    }
     w.changed.wait_for(hold, std::chrono::milliseconds(kSaveWaitMs),
                        [&] { return w.jobs.empty() && !w.busy; });
 }
@@ -198,6 +250,16 @@ void handleSessionDone() {
     if (!failures.empty() && g_app.hwnd != nullptr) {
         InvalidateRect(g_app.hwnd, nullptr, TRUE);
     }
+}
+
+void setDeleteTryHookForTests(DeleteTryHook hook) {
+    g_deleteTryHook = hook;
+}
+
+void setShutdownBlockCallsForTests(const ShutdownBlockCalls& calls) {
+    g_blockCalls = calls.create != nullptr
+                       ? calls
+                       : ShutdownBlockCalls{ShutdownBlockReasonCreate, ShutdownBlockReasonDestroy};
 }
 
 } // namespace corvanta

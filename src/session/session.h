@@ -11,7 +11,7 @@ bool ensureDir(const std::wstring& folder);
 std::wstring sessionPath(); // empty when appDataDir() is
 bool saveToken(const std::string& token, std::wstring* message);
 std::string loadToken(std::wstring* message);
-bool clearToken(std::wstring* message);
+bool clearToken(std::wstring* message); // on failure, GetLastError() says why
 // Tests: every save and delete first waits this long, as on a slow file share.
 void setSlowStoreForTests(unsigned milliseconds);
 

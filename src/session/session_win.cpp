@@ -226,6 +226,7 @@ bool clearToken(std::wstring* message) {
             return true;
         }
         fail(message, kMsgNotDeleted);
+        SetLastError(error); // the caller tells a passing lock from a lasting failure
         return false;
     } catch (...) {
         try {

@@ -205,8 +205,13 @@ LRESULT handleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wParam != FALSE) {
-            // Windows may end the process as soon as this returns, without WM_DESTROY.
-            finishSessionWrites();
+            // Windows may end the process as soon as this returns, without WM_DESTROY. The windows
+            // go first, so that none stays on screen frozen while a logout's delete finishes.
+            if (g_trevacastHwnd != nullptr) {
+                ShowWindow(g_trevacastHwnd, SW_HIDE);
+            }
+            ShowWindow(hwnd, SW_HIDE);
+            finishSessionWritesAtSessionEnd(hwnd);
             DestroyWindow(hwnd);
         }
         return 0;

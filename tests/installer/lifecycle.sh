@@ -2,9 +2,11 @@
 # The setup's whole life cycle under Wine: scripts/package builds and signs the project version
 # and a newer one with a certificate made here, with their winget manifests; on a Wine prefix made
 # for this run alone, the older installs silently, the installed program shows its window, the
-# newer refuses to touch it while the program does not answer and upgrades it in place while it
-# runs, the older then refuses, the entry's quiet uninstall closes the running program and removes
-# everything, and it installs again.
+# newer refuses to touch it while the program does not answer, upgrades it in place while it runs
+# and waits for a program that still ends after its window has gone, the older then refuses, the
+# entry's quiet uninstall closes the running program and removes everything (twice, leaving no copy
+# of itself in %TEMP%), two setups started together leave one install, an uninstall that meets a
+# session file held open fails and can be run again, and it installs again.
 # The prefix is compared before and after: Wine runs everything as administrator, so only that
 # shows that nothing lands under HKLM or outside the user's profile. Needs an X display
 # (scripts/test runs it under Xvfb). Ends non-zero when a check fails.
@@ -51,6 +53,10 @@ settle() { timeout 120 wineserver -w || fatal "Wine's processes still run after 
 # How long the setup gives a running program to end.
 bound="$(sed -n 's/^!define CLOSE_SECONDS \([0-9][0-9]*\)$/\1/p' "$ROOT/installer/setup.nsi")"
 [ -n "$bound" ] || { fail "installer/setup.nsi names its CLOSE_SECONDS"; bound=60; }
+# How long the program may still take to end once its window has gone (a logout's delete, a save).
+program_ms() { sed -n "s/^inline constexpr DWORD $1 = \([0-9][0-9]*\);\$/\1/p" "$ROOT/src/actions/session_writer.h"; }
+finish=$((($(program_ms kClearWaitMs) + $(program_ms kSaveWaitMs)) / 1000))
+[ "$finish" -gt 0 ] || fatal "src/actions/session_writer.h names the program's bounds"
 
 # --- Build and sign two versions ------------------------------------------------------------
 old="$(sed -n 's/^project(CorvantaNativeWin VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
@@ -188,6 +194,25 @@ program_runs() {
     state="$(sed 's/.*) //' "/proc/$program/stat" 2>/dev/null | cut -c1)"
     [ -n "$state" ] && [ "$state" != Z ]
 }
+# Copies of the uninstaller saved as FILE anywhere in %TEMP%, byte for byte.
+uninstaller_copies() {
+    local n=0 f
+    while IFS= read -r -d '' f; do
+        if cmp -s "$f" "$1"; then n=$((n + 1)); fi
+    done < <(find "$TEMP_DIR" -type f -print0)
+    echo $n
+}
+# Runs the command line an entry value holds, split as Windows would, with /S first (the test
+# clicks through no dialog); code is its exit code.
+run_entry_command() {
+    local line="$1" exe arguments
+    exe="$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$line")"
+    arguments="${line#\""$exe"\"}"
+    [ -n "$exe" ] || fatal "the entry names a quoted program ($line)"
+    code=0
+    # shellcheck disable=SC2086 # the entry's arguments, split as Windows would
+    wine "$exe" ${2:-} $arguments </dev/null >/dev/null 2>&1 || code=$?
+}
 # Waits up to SECONDS for the program to end; program_code is its exit code, or "running" when it
 # had not ended (it is killed then, so that the run goes on).
 await_program() {
@@ -229,7 +254,7 @@ check "DisplayVersion is $old" test "$(value DisplayVersion)" = "$old"
 check "Publisher" test "$(value Publisher)" = "Corvanta"
 check "DisplayIcon is the exe" test "$(value DisplayIcon)" = "$EXE_W"
 check "InstallLocation" test "$(value InstallLocation)" = "$INSTDIR_W"
-check "UninstallString" test "$(value UninstallString)" = "\"$UNINSTALLER_W\""
+check "UninstallString" test "$(value UninstallString)" = "\"$UNINSTALLER_W\" _?=$INSTDIR_W"
 check "QuietUninstallString" test "$(value QuietUninstallString)" = "\"$UNINSTALLER_W\" /S _?=$INSTDIR_W"
 check "NoModify" test "$(value NoModify)" = 0x1
 check "NoRepair" test "$(value NoRepair)" = 0x1
@@ -299,6 +324,31 @@ stray="$(changed_besides installed "^file ~ $INSTDIR_RE/" "^file ~ $SHORTCUT_RE\
     "^file [-+~] $TEMP_RE/" "^hkcu ~ $ENTRY_RE")"
 check "the upgrade changed nothing but the program's files and entry${stray:+: $stray}" test -z "$stray"
 
+# --- A program that still ends after its window has gone: the setup waits for it ------------
+# As the program does while it finishes a logout's delete on a slow share: 30 s more than the
+# setup gives a program whose window stays. Its window is closed before the setup starts, so the
+# setup has only the running exe to go by.
+linger=30
+cp "$CHECK_WINDOW" "$INSTDIR/CorvantaNativeWin.exe"
+wine "$EXE_W" --stand-in $linger </dev/null >/dev/null 2>&1 &
+program=$!
+owner="$(timeout -k 5 60 wine "$CHECK_WINDOW" </dev/null 2>>"$work/window.err" | tr -d '\r')" || true
+[ "${owner,,}" = "${EXE_W,,}" ] || fatal "the stand-in shows its window and closes it (owner: $owner)"
+started=$SECONDS
+code=0
+timeout -k 5 $((finish + 60)) wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+took=$((SECONDS - started))
+still=no
+if program_runs; then still=yes; fi
+await_program 5
+settle
+check "a setup finds a program still ending $linger s after its window went, waits and installs (exit code $code after $took s)" \
+    test $code -eq 0 -a $still = no
+check "that program ended by itself, with 0 (got $program_code)" test "$program_code" = 0
+check "the installed exe is that of the $new zip again" \
+    cmp -s "$INSTDIR/CorvantaNativeWin.exe" "$work/zip-$new/CorvantaNativeWin.exe"
+check "DisplayVersion is still $new" test "$(value DisplayVersion)" = "$new"
+
 mkdir -p "$(dirname "$SESSION")"
 head -c 230 /dev/urandom >"$SESSION"
 
@@ -318,6 +368,7 @@ uninstaller="$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$quiet")"
 arguments="${quiet#\""$uninstaller"\"}"
 [ -n "$uninstaller" ] || fatal "QuietUninstallString names a quoted program ($quiet)"
 start_program || fatal "the installed $new shows its window"
+cp "$INSTDIR/Uninstall.exe" "$work/uninstaller.exe"
 code=0
 # shellcheck disable=SC2086 # the entry's arguments, split as Windows would
 wine "$uninstaller" $arguments </dev/null >/dev/null 2>&1 || code=$?
@@ -332,6 +383,8 @@ check "the uninstall entry is gone" test "$(entries)" = 0
 check "the session file and its folder are gone, after the program has ended" \
     test ! -e "$(dirname "$SESSION")"
 check "the other program's file is untouched" test "$(cat "$OTHER" 2>/dev/null)" = "theme=dark"
+check "no copy of the uninstaller is left in %TEMP% ($(uninstaller_copies "$work/uninstaller.exe"))" \
+    test "$(uninstaller_copies "$work/uninstaller.exe")" = 0
 # Left behind: the shared Programs folder and Uninstall key, and the uninstaller's copy in %TEMP%.
 # NSIS asks Windows to delete that copy at the next boot; Windows lets only administrators do so,
 # so for a user nothing lands in HKLM, but Wine runs everything as administrator.
@@ -360,6 +413,84 @@ wineserver -w
 check "installing again works (exit code $code)" test $code -eq 0 -a "$(value DisplayVersion)" = "$new"
 check "installing again puts the files back" \
     test "$(installed_files)" = "./CorvantaNativeWin.exe ./README.txt ./Uninstall.exe "
+
+# --- A second quiet uninstall in a row: still no copy in %TEMP% -----------------------------
+run_entry_command "$(value QuietUninstallString)"
+settle
+check "a second quiet uninstall exits 0 (got $code) and removes the install" \
+    test $code -eq 0 -a ! -e "$INSTDIR" -a "$(entries)" = 0
+check "after two quiet uninstalls in a row %TEMP% holds no copy of the uninstaller ($(uninstaller_copies "$work/uninstaller.exe"))" \
+    test "$(uninstaller_copies "$work/uninstaller.exe")" = 0
+
+# --- Two setups started together -------------------------------------------------------------
+# Over an install of $old, while a program still ends 10 s after its window went (the stand-in
+# above), so that the first setup is still in its run when the second starts: the second waits for
+# the first and then refuses as a downgrade, touching nothing the first has staged.
+code=0
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+[ $code -eq 0 ] || fatal "the $old setup installs again (exit code $code)"
+cp "$CHECK_WINDOW" "$INSTDIR/CorvantaNativeWin.exe"
+wine "$EXE_W" --stand-in 10 </dev/null >/dev/null 2>&1 &
+program=$!
+timeout -k 5 60 wine "$CHECK_WINDOW" </dev/null >/dev/null 2>>"$work/window.err" ||
+    fatal "the stand-in shows its window and closes it"
+old_code=0 new_code=0
+wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 &
+new_pid=$!
+sleep 2
+wine "$OLD_SETUP" /S </dev/null >/dev/null 2>&1 &
+old_pid=$!
+wait $new_pid || new_code=$?
+wait $old_pid || old_code=$?
+await_program 5
+settle
+check "two setups started together: $new installs (exit code $new_code), $old then refuses (exit code $old_code)" \
+    test $new_code -eq 0 -a $old_code -eq 3
+check "they leave one install of $new: one entry of $new, its exe, README and uninstaller, no stage" \
+    test "$(entries)" = 1 -a "$(value DisplayVersion)" = "$new" \
+    -a "$(installed_files)" = "./CorvantaNativeWin.exe ./README.txt ./Uninstall.exe "
+check "the installed exe is that of the $new zip" \
+    cmp -s "$INSTDIR/CorvantaNativeWin.exe" "$work/zip-$new/CorvantaNativeWin.exe"
+check "the installed uninstaller is that of $new" cmp -s "$INSTDIR/Uninstall.exe" "$work/uninstaller.exe"
+
+# --- An uninstall that fails keeps what a second run needs ----------------------------------
+# The session file held open by another program (a virus scanner, a backup, a share gone away):
+# the uninstall cannot remove it, and must leave an entry whose uninstaller runs.
+mkdir -p "$(dirname "$SESSION")"
+head -c 230 /dev/urandom >"$SESSION"
+coproc HOLDER { exec wine "$CHECK_WINDOW" --hold "$(winepath -w "$SESSION" 2>/dev/null)" </dev/null 2>>"$work/window.err"; }
+held=""
+read -r -t 60 held <&"${HOLDER[0]}" || true
+[ "$(tr -d '\r' <<<"$held")" = held ] || fatal "the session file is held open"
+whole_install() {
+    test "$(entries)" = 1 -a -f "$INSTDIR/Uninstall.exe" -a -f "$INSTDIR/CorvantaNativeWin.exe" \
+        -a -e "$SHORTCUT" -a -f "$SESSION"
+}
+interactive="$(value UninstallString)"
+run_entry_command "$interactive" /S
+check "the entry's interactive uninstall, the session file held open, exits 5 (got $code)" test $code -eq 5
+check "it leaves the entry, the uninstaller, the program and the shortcut" whole_install
+# Started without _?=, as from the install folder, NSIS hands over to a copy of it in %TEMP% and
+# ends with 0 at once: its copy's work shows only in what it leaves.
+wine "$UNINSTALLER_W" /S </dev/null >/dev/null 2>&1 || true
+for _ in $(seq 600); do
+    pgrep -f '~nsu[^ ]*\.tmp.Un\.exe' >/dev/null || break
+    sleep 0.1
+done
+check "so does an uninstaller started from the install folder" whole_install
+kill -KILL "$HOLDER_PID" 2>/dev/null || true
+wait "$HOLDER_PID" 2>/dev/null || true
+run_entry_command "$interactive" /S
+settle
+check "run again once the file is free, it exits 0 (got $code)" test $code -eq 0
+check "and removes the install, the shortcut, the entry and the session file" \
+    test ! -e "$INSTDIR" -a ! -e "$SHORTCUT" -a "$(entries)" = 0 -a ! -e "$SESSION"
+
+code=0
+wine "$NEW_SETUP" /S </dev/null >/dev/null 2>&1 || code=$?
+wineserver -w
+check "and it installs once more (exit code $code)" test $code -eq 0 -a "$(value DisplayVersion)" = "$new"
 
 # The uninstaller copied into a folder of the user's removes nothing there.
 elsewhere="$PROFILE/Documents/Elsewhere"

@@ -18,8 +18,9 @@ import re
 import struct
 import sys
 
-# Wine rewrites the display driver's date each time a GUI process brings the driver up.
-NOISE_VALUES = {"DriverDateData"}
+# Wine rewrites the display driver's date each time a GUI process brings the driver up, and at
+# times remakes the adapter's key as a registry link (which no setup can write).
+NOISE_VALUES = {"DriverDateData", "SymbolicLinkValue"}
 
 VALUE_NAME = re.compile(r'^(@|"(?:[^"\\]|\\.)*")=')
 

@@ -19,6 +19,8 @@ class SessionWritesTest : public ActionsTest {
   protected:
     void TearDown() override {
         secure_session::setSlowStoreForTests(0);
+        setDeleteTryHookForTests(nullptr);
+        setShutdownBlockCallsForTests({});
         ActionsTest::TearDown();
     }
     // Signs in through the real request; returns once the answer is applied, not the file.
@@ -91,14 +93,135 @@ TEST_F(SessionWritesTest, ALogoutBeforeClosingOutlastsASlowShare) {
     window = std::make_unique<cvtest::MainWindow>();
 }
 
+// What the block reason calls saw; Wine only has stubs for them.
+struct BlockSeen {
+    int created = 0, destroyed = 0;
+    HWND window = nullptr;
+    std::wstring reason;
+    bool shownAtCreate = true, studioShownAtCreate = true, fileGoneAtDestroy = false;
+};
+BlockSeen g_block;
+
+BOOL WINAPI recordBlockCreate(HWND window, LPCWSTR reason) {
+    ++g_block.created;
+    g_block.window = window;
+    g_block.reason = reason;
+    g_block.shownAtCreate = IsWindowVisible(window) != FALSE;
+    g_block.studioShownAtCreate = g_trevacastHwnd != nullptr && IsWindowVisible(g_trevacastHwnd);
+    return TRUE;
+}
+
+BOOL WINAPI recordBlockDestroy(HWND) {
+    ++g_block.destroyed;
+    g_block.fileGoneAtDestroy =
+        GetFileAttributesW(secure_session::sessionPath().c_str()) == INVALID_FILE_ATTRIBUTES;
+    return TRUE;
+}
+
 TEST_F(SessionWritesTest, TheEndOfTheWindowsSessionFinishesAPendingDelete) {
-    secure_session::setSlowStoreForTests(1500);
-    signInAs(L"demo", "token");
-    window->command(ID_BTN_LOGOUT);
-    EXPECT_EQ(SendMessageW(window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
-    EXPECT_FALSE(waitForSessionWrites(0));
-    SendMessageW(window->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    // Windows may end the process now, without another message.
-    EXPECT_TRUE(waitForSessionWrites(0));
-    EXPECT_FALSE(sessionFileExists());
+    // A logout's delete pending, or only a save: the windows go first either way, and only the
+    // delete is worth a reason that keeps Windows waiting.
+    for (const bool logout : {true, false}) {
+        SCOPED_TRACE(logout ? "logout pending" : "save pending");
+        g_block = {};
+        setShutdownBlockCallsForTests({recordBlockCreate, recordBlockDestroy});
+        secure_session::setSlowStoreForTests(1500);
+        signInAs(L"demo", "token");
+        if (logout) {
+            window->command(ID_BTN_LOGOUT);
+        }
+        window->command(ID_BTN_TREVACAST);
+        ASSERT_NE(g_trevacastHwnd, nullptr);
+        const HWND main = window->hwnd(), studio = g_trevacastHwnd;
+        EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+        EXPECT_FALSE(waitForSessionWrites(0));
+
+        std::atomic<bool> hiddenWhilePending{false};
+        std::thread watch([&] {
+            while (IsWindowVisible(main) || IsWindowVisible(studio)) {
+                Sleep(5);
+            }
+            hiddenWhilePending = !waitForSessionWrites(0);
+        });
+        SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+        watch.join();
+        // Windows may end the process now, without another message.
+        EXPECT_TRUE(waitForSessionWrites(0));
+        EXPECT_TRUE(hiddenWhilePending);
+        EXPECT_EQ(sessionFileExists(), !logout);
+        if (logout) {
+            EXPECT_EQ(g_block.created, 1);
+            EXPECT_EQ(g_block.destroyed, 1);
+            EXPECT_EQ(g_block.window, main);
+            EXPECT_EQ(g_block.reason, kEndSessionReason);
+            EXPECT_FALSE(g_block.shownAtCreate);
+            EXPECT_FALSE(g_block.studioShownAtCreate);
+            EXPECT_TRUE(g_block.fileGoneAtDestroy);
+        } else {
+            EXPECT_EQ(g_block.created, 0);
+            EXPECT_EQ(g_block.destroyed, 0);
+        }
+        window.reset();
+        window = std::make_unique<cvtest::MainWindow>();
+    }
+}
+
+// Held open by another program until the delete's try g_releaseAt (0: never let go).
+HANDLE g_holder = INVALID_HANDLE_VALUE;
+int g_releaseAt = 0, g_tries = 0;
+
+void releaseAtTry(int attempt) {
+    g_tries = attempt;
+    if (attempt == g_releaseAt && g_holder != INVALID_HANDLE_VALUE) {
+        CloseHandle(g_holder);
+        g_holder = INVALID_HANDLE_VALUE;
+    }
+}
+
+TEST_F(SessionWritesTest, ADeleteThatMeetsALockIsTriedAgain) {
+    struct Case {
+        const char* name;
+        bool readOnly; // a failure that no second try changes
+        int releaseAt; // 0: held all along
+        int tries;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"held twice, free on the third try", false, 3, 3, true},
+        {"held all along", false, 0, 5, false},
+        {"read-only", true, 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        signInAs(L"demo", "token");
+        settleSessionWrites();
+        ASSERT_TRUE(sessionFileExists());
+        if (c.readOnly) {
+            SetFileAttributesW(sessionFile().c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        // As a virus scanner or a backup opens it: without FILE_SHARE_DELETE.
+        g_holder = c.readOnly ? INVALID_HANDLE_VALUE
+                              : CreateFileW(sessionFile().c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+        g_releaseAt = c.releaseAt;
+        g_tries = 0;
+        setDeleteTryHookForTests(releaseAtTry);
+        window->command(ID_BTN_LOGOUT);
+        settleSessionWrites();
+        setDeleteTryHookForTests(nullptr);
+        EXPECT_EQ(g_tries, c.tries);
+        EXPECT_EQ(sessionFileExists(), !c.deleted);
+        EXPECT_EQ(
+            g_app.loginMessage,
+            c.deleted
+                ? std::wstring(kSignedOutMessage)
+                : L"Du bist ausgeloggt. Hinweis: Session-Datei konnte nicht geloescht werden.");
+        if (g_holder != INVALID_HANDLE_VALUE) {
+            CloseHandle(g_holder);
+            g_holder = INVALID_HANDLE_VALUE;
+        }
+        SetFileAttributesW(sessionFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(sessionFile().c_str());
+    }
 }
