@@ -23,8 +23,8 @@ inline constexpr std::size_t kSystemColorCount = 7;
 
 struct Theme {
     bool contrast = false;
-    bool animations = true; // "Show animations in Windows": off keeps the logo still
     std::array<Color, kSystemColorCount> system{}; // by SystemColor; used while contrast is on
+    bool animations = true; // "Show animations in Windows": off keeps the logo still
 };
 
 struct Role {
